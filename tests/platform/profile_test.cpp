@@ -1,0 +1,141 @@
+#include "platform/profile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/debug_output.h"
+#include "platform/error.h"
+
+using namespace platform;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Profile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("profile_test_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = (dir_ / "Unfixed.ini").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void put(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+  std::string contents() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir_;
+  std::string path_;
+};
+
+}  // namespace
+
+TEST(ParseInt, FollowsTheIntegerReadingRule) {
+  EXPECT_EQ(parse_int_or("0x0A", -1), 10);
+  EXPECT_EQ(parse_int_or("0X1f", -1), 31);
+  EXPECT_EQ(parse_int_or("$10", -1), 16);
+  EXPECT_EQ(parse_int_or("007", -1), 7);
+  EXPECT_EQ(parse_int_or("-5", 2), -5);
+  EXPECT_EQ(parse_int_or("+3", 2), 3);
+  EXPECT_EQ(parse_int_or("12ab", 2), 2);
+  EXPECT_EQ(parse_int_or("", 2), 2);
+  EXPECT_EQ(parse_int_or("0x", 2), 2);
+  EXPECT_EQ(parse_int_or("1.5", 2), 2);
+  EXPECT_EQ(parse_int_or("2147483647", 2), 2147483647);
+  EXPECT_EQ(parse_int_or("2147483648", 2), 2);
+  EXPECT_EQ(parse_int_or("-2147483648", 2), -2147483647 - 1);
+  EXPECT_EQ(parse_int_or("99999999999999999999", 2), 2);
+}
+
+TEST_F(Profile, ReadsIgnoreCaseTrimAndDropOnePairOfQuotes) {
+  put("; comment\r\n[changcol]\r\n  khbhorder =  3  \r\nname=\"a b\"\r\n[Other]\r\nKHBHORDER=9\r\n");
+  EXPECT_EQ(profile::read_string(path_, "CHANGCOL", "KHBHORDER", "x"), "3");
+  EXPECT_EQ(profile::read_string(path_, "CHANGCOL", "NAME", "x"), "a b");
+  EXPECT_EQ(profile::read_int(path_, "changCol", "KHBHorder", 0), 3);
+  EXPECT_EQ(profile::read_int(path_, "other", "khbhorder", 0), 9);
+}
+
+TEST_F(Profile, MissingFileSectionOrKeyGivesTheDefault) {
+  EXPECT_EQ(profile::read_string(path_, "A", "B", "dflt"), "dflt");
+  EXPECT_EQ(profile::read_int(path_, "A", "B", 2), 2);
+  put("[A]\nC=1\n");
+  EXPECT_EQ(profile::read_string(path_, "A", "B", "dflt"), "dflt");
+  EXPECT_EQ(profile::read_string(path_, "Z", "C", "dflt"), "dflt");
+  put("[A]\nB=12ab\n");
+  EXPECT_EQ(profile::read_int(path_, "A", "B", 2), 2);
+}
+
+TEST_F(Profile, WritesKeepCommentsAndOtherSections) {
+  put("; kept comment\r\n[Other]\r\nX=1\r\n\r\n[CHANGCOL]\r\nDELIMITER=2\r\n\r\n[Tail]\r\nY=2\r\n");
+  profile::write_string(path_, "changcol", "delimiter", "5");
+  profile::write_string(path_, "CHANGCOL", "KHBHORDER", "1");
+  profile::write_string(path_, "PUBLICPROPERTY", "COUNT", "1");
+  EXPECT_EQ(contents(),
+            "; kept comment\r\n[Other]\r\nX=1\r\n\r\n[CHANGCOL]\r\ndelimiter=5\r\nKHBHORDER=1\r\n"
+            "\r\n[Tail]\r\nY=2\r\n[PUBLICPROPERTY]\r\nCOUNT=1\r\n");
+}
+
+TEST_F(Profile, DeletingRemovesOnlyThatKeyAndAMissingKeyIsNoError) {
+  put("[S]\nA=1\nB=2\n");
+  profile::delete_key(path_, "s", "a");
+  EXPECT_EQ(contents(), "[S]\nB=2\n");
+  EXPECT_NO_THROW(profile::delete_key(path_, "S", "missing"));
+  EXPECT_NO_THROW(profile::delete_key(path_, "Missing", "A"));
+  std::string absent = (dir_ / "absent.ini").string();
+  EXPECT_NO_THROW(profile::delete_key(absent, "S", "A"));
+  EXPECT_FALSE(fs::exists(absent));
+}
+
+TEST_F(Profile, CreatesAMissingFileButNeverItsFolder) {
+  profile::write_string(path_, "S", "K", "v");
+  EXPECT_EQ(contents(), "[S]\r\nK=v\r\n");
+  std::string nested = (dir_ / "PlugIns" / "Unfixed.ini").string();
+  EXPECT_THROW(profile::write_string(nested, "S", "K", "v"), Error);
+  EXPECT_FALSE(fs::exists(dir_ / "PlugIns"));
+}
+
+TEST_F(Profile, ReadOnlyFileIsRefusedAndLeftAsItWas) {
+  put("[S]\nK=old\n");
+  ::chmod(path_.c_str(), 0444);
+  try {
+    profile::write_string(path_, "S", "K", "new");
+    FAIL() << "write to a read-only file succeeded";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(path_), std::string::npos);
+  }
+  EXPECT_EQ(contents(), "[S]\nK=old\n");
+  EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all, fs::perms(0444));
+}
+
+TEST_F(Profile, RewriteKeepsPermissionsAndLeavesNoTemporaryFiles) {
+  put("[S]\nK=old\n");
+  ::chmod(path_.c_str(), 0640);
+  profile::write_string(path_, "S", "K", "new");
+  EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all, fs::perms(0640));
+  int files = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;
+  EXPECT_EQ(files, 1);
+}
+
+TEST_F(Profile, DebugOutputAppendsOneLinePerCall) {
+  std::string log = (dir_ / "debug.log").string();
+  ::setenv("PORT_DEBUG_LOG", log.c_str(), 1);
+  debug_output("first");
+  debug_output("second\n");
+  ::unsetenv("PORT_DEBUG_LOG");
+  std::ifstream in(log);
+  std::ostringstream s;
+  s << in.rdbuf();
+  EXPECT_EQ(s.str(), "first\nsecond\n");
+}
