@@ -58,7 +58,9 @@ int hex_digit(char c) {
   return -1;
 }
 
-std::string errno_text(int err) { return std::strerror(err); }
+std::string errno_text(int err) {
+  return std::strerror(err);
+}
 
 }  // namespace
 

@@ -69,7 +69,9 @@ std::size_t utf8_char_length(std::string_view s) {
   return n;
 }
 
-bool is_gbk_lead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool is_gbk_lead(unsigned char c) {
+  return c >= 0x81 && c <= 0xFE;
+}
 
 std::size_t gbk_char_length(std::string_view s) {
   return is_gbk_lead(static_cast<unsigned char>(s[0])) && s.size() >= 2 ? 2 : 1;

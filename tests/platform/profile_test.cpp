@@ -59,7 +59,8 @@ TEST(ParseInt, FollowsTheIntegerReadingRule) {
 }
 
 TEST_F(Profile, ReadsIgnoreCaseTrimAndDropOnePairOfQuotes) {
-  put("; comment\r\n[changcol]\r\n  khbhorder =  3  \r\nname=\"a b\"\r\n[Other]\r\nKHBHORDER=9\r\n");
+  put("; comment\r\n[changcol]\r\n  khbhorder =  3  \r\nname=\"a "
+      "b\"\r\n[Other]\r\nKHBHORDER=9\r\n");
   EXPECT_EQ(profile::read_string(path_, "CHANGCOL", "KHBHORDER", "x"), "3");
   EXPECT_EQ(profile::read_string(path_, "CHANGCOL", "NAME", "x"), "a b");
   EXPECT_EQ(profile::read_int(path_, "changCol", "KHBHorder", 0), 3);

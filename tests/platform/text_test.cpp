@@ -13,10 +13,14 @@ TEST(Text, ChineseRoundTripsThroughGbk) {
 }
 
 TEST(Text, CharactersGbkCannotHoldBecomeQuestionMarks) {
-  EXPECT_EQ(utf8_to_gbk("a\xF0\x9F\x98\x80" "b"), "a?b");  // emoji
-  EXPECT_EQ(utf8_to_gbk("\xE2\x82\xAC"), "\x80");          // euro sign
-  EXPECT_EQ(utf8_to_gbk("x\xC3y"), "x?y");                 // broken UTF-8
-  EXPECT_EQ(gbk_to_utf8("a\xFF" "b"), "a?b");
+  EXPECT_EQ(utf8_to_gbk("a\xF0\x9F\x98\x80"
+                        "b"),
+            "a?b");                                // emoji
+  EXPECT_EQ(utf8_to_gbk("\xE2\x82\xAC"), "\x80");  // euro sign
+  EXPECT_EQ(utf8_to_gbk("x\xC3y"), "x?y");         // broken UTF-8
+  EXPECT_EQ(gbk_to_utf8("a\xFF"
+                        "b"),
+            "a?b");
 }
 
 TEST(Text, PrefixNeverSplitsADoubleByteCharacter) {
