@@ -46,11 +46,14 @@ struct StackEntry {
 
 }  // namespace
 
-ScriptedToolkit::ScriptedToolkit(std::string_view script, std::string origin)
-    : origin_(std::move(origin)), actions_(parse_script(script, origin_)) {}
+ScriptedToolkit::ScriptedToolkit(const std::vector<std::string>& lines, std::string origin)
+    : origin_(std::move(origin)), actions_(parse_script(joined(lines), origin_)) {}
 
-ScriptedToolkit::ScriptedToolkit(const std::vector<std::string>& lines)
-    : ScriptedToolkit(joined(lines)) {}
+std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_text(std::string_view text,
+                                                            std::string origin) {
+  return std::make_unique<ScriptedToolkit>(std::vector<std::string>{std::string(text)},
+                                           std::move(origin));
+}
 
 std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_environment() {
   const char* path = std::getenv("PORT_UI_SCRIPT");
@@ -59,7 +62,7 @@ std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_environment() {
   if (!in) throw ScriptError(std::string("cannot read the user-interface script ") + path);
   std::ostringstream text;
   text << in.rdbuf();
-  auto toolkit = std::make_unique<ScriptedToolkit>(text.str(), std::string(path));
+  auto toolkit = from_text(text.str(), path);
   const char* transcript = std::getenv("PORT_UI_TRANSCRIPT");
   if (transcript != nullptr && *transcript != '\0') toolkit->write_transcript_to(transcript);
   return toolkit;
@@ -166,6 +169,8 @@ void ScriptedToolkit::perform(Form& form, const ScriptAction& action) {
         why_refused(*control) + ")");
     return;
   }
+  // The idle refresh a real toolkit runs before the person looks again.
+  form.update_actions();
   std::string state = control->describe();
   if (!state.empty()) log("  = " + state);
 }

@@ -36,9 +36,10 @@ std::vector<ScriptAction> parse_script(std::string_view text, const std::string&
 
 class ScriptedToolkit : public Toolkit {
  public:
-  // From script text (a test's list joined or a file's content); `origin` names it in errors.
-  explicit ScriptedToolkit(std::string_view script, std::string origin = "script");
-  explicit ScriptedToolkit(const std::vector<std::string>& lines);
+  // From a test's list of lines; `origin` names the script in errors ("script line 3: ...").
+  explicit ScriptedToolkit(const std::vector<std::string>& lines, std::string origin = "script");
+  // From a script's whole text (a file's content).
+  static std::unique_ptr<ScriptedToolkit> from_text(std::string_view text, std::string origin);
   // From PORT_UI_SCRIPT, writing to PORT_UI_TRANSCRIPT when that is set.
   static std::unique_ptr<ScriptedToolkit> from_environment();
 
