@@ -134,6 +134,7 @@ bool Edit::press_key(const KeyStroke& stroke) {
   if (!focused()) set_focus();
   KeyEvent left = key_down(stroke.event);
   if (left.key == 0) return true;
+  if (form().dialog_key(left.key)) return true;
   if (stroke.event.key == vk::Back) {
     if (read_only_) return true;
     std::string text = text_;
@@ -286,6 +287,13 @@ void Button::sync_from_action() {
   set_caption(action_->caption());
   set_hint(action_->hint());
   set_enabled(action_->enabled());
+}
+
+bool Button::press_key(int key) {
+  if (!showing() || !usable()) return false;
+  if (key == vk::Return || key == vk::Space) return click();
+  form().dialog_key(key);
+  return true;
 }
 
 bool Button::click() {

@@ -70,7 +70,8 @@ class Edit : public Control {
   // The person has changed the text in the widget (backend reports it); fires on_change.
   void user_changed_text(std::string text);
   // One key press: key-down handlers, then its character (if any, and accepted) appended, or
-  // Back removing the last character. Returns false when the edit refuses input altogether
+  // Back removing the last character; Return and Escape go to the form's default and cancel
+  // buttons. Returns false when the edit refuses input altogether
   // (hidden, disabled).
   bool press_key(const KeyStroke& stroke);
   // Types text character by character through press_key.
@@ -164,6 +165,9 @@ class Button : public Control {
   // A press: refused (false) when hidden or disabled, or when its action's update handler says
   // no; otherwise the action's execute handler or on_click, then the modal result.
   bool click();
+  // A key pressed while the button has the focus: Return and Space press it, Escape goes to the
+  // form's cancel button. False when refused (hidden, disabled).
+  bool press_key(int key);
 
  private:
   friend class Action;

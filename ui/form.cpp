@@ -160,4 +160,16 @@ void Form::update_actions() {
   for (Action* a : actions) a->update();
 }
 
+bool Form::dialog_key(int key) {
+  if (key != vk::Return && key != vk::Escape) return false;
+  for (Control* c : controls_) {
+    auto* button = dynamic_cast<Button*>(c);
+    if (button == nullptr) continue;
+    if ((key == vk::Return && button->is_default()) || (key == vk::Escape && button->is_cancel())) {
+      return button->click();
+    }
+  }
+  return false;
+}
+
 }  // namespace ui

@@ -99,6 +99,9 @@ class Form {
   bool settle_close();
   // Runs every action's update handler (the idle refresh of a real toolkit).
   void update_actions();
+  // The dialog keys a focused control leaves to its form: Return presses the default button,
+  // Escape the cancel button. Returns true when a button took the key.
+  bool dialog_key(int key);
 
   void set_observer(Observer* observer) { observer_ = observer; }
   Observer* observer() const { return observer_; }

@@ -164,6 +164,7 @@ void ScriptedToolkit::perform(Form& form, const ScriptAction& action) {
   }
   Control* control = form.find_control(action.target);
   if (control == nullptr) fail(action, "form " + form.name() + " has no control " + action.target);
+  const Control* focus_before = form.focused();
   if (!perform_on_control(form, action, *control)) {
     log("refused " + action.verb + " " + form.name() + "." + control->name() + " (" +
         why_refused(*control) + ")");
@@ -173,6 +174,10 @@ void ScriptedToolkit::perform(Form& form, const ScriptAction& action) {
   form.update_actions();
   std::string state = control->describe();
   if (!state.empty()) log("  = " + state);
+  // A handler that moved the focus elsewhere (to the edit a check names) shows it.
+  if (form.focused() != focus_before && form.focused() != control && form.focused() != nullptr) {
+    log("  focus " + form.focused()->name());
+  }
 }
 
 bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action, Control& c) {
@@ -190,9 +195,10 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
     wrong_kind();
   }
   if (verb == "key") {
-    if (edit == nullptr) wrong_kind();
     KeyEvent key{key_from_name(action.args[0])};
-    return edit->press_key({key, character_for_key(key)});
+    if (edit != nullptr) return edit->press_key({key, character_for_key(key)});
+    if (auto* button = dynamic_cast<Button*>(&c)) return button->press_key(key.key);
+    wrong_kind();
   }
   if (verb == "paste") {
     if (edit != nullptr) return edit->paste_text(action.args[0]);

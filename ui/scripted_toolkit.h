@@ -56,6 +56,8 @@ class ScriptedToolkit : public Toolkit {
   void write_transcript_to(std::string path);
   // Script actions not yet played.
   std::size_t remaining() const { return actions_.size() - next_; }
+  // True while no form is showing (between dialogs).
+  bool idle() const { return modal_stack_.empty(); }
   // How many times process_messages has been called.
   std::size_t messages_processed() const { return processed_; }
 

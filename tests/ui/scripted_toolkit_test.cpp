@@ -146,6 +146,7 @@ TEST(ScriptedToolkit, PlaysAPersonThroughADialogEndToEnd) {
             "> click TDemo.BuStop\n"
             "  = caption=\"中止\" focus\n"
             "  = caption=\"运行\"\n"
+            "  focus BuStop\n"
             "> close TDemo\n"
             "close-refused TDemo\n"
             "> click TDemo.BuSave\n"
@@ -245,6 +246,33 @@ TEST(ScriptedToolkit, HandlerFailureIsShownAsAnErrorMessageAndTheDialogGoesOn) {
   EXPECT_EQ(form.CbKind.item_index(), 1);
 }
 
+TEST(ScriptedToolkit, DialogKeysAndFocusMovedByAHandlerShowInTheTranscript) {
+  ui::ScriptedToolkit tk({"key TDemo.EdCode return", "key TDemo.EdCode 5",
+                          "key TDemo.BuSave return", "answer-message no",
+                          "key TDemo.EdCode escape"});
+  ui::ScopedToolkit scope(tk);
+  TDemo form;
+  form.on_close_query = nullptr;
+  ui::Button ok{form, "BuOk"};
+  ui::Button cancel{form, "BuCancel"};
+  ok.set_default(true);
+  ok.on_click = [&](ui::Button&) {
+    if (form.EdCode.text().empty()) form.CbKind.set_focus();  // a failed check names the list
+  };
+  cancel.set_cancel(true);
+  cancel.set_modal_result(ui::ModalResult::Cancel);
+  // Return in the empty edit presses OK, whose check moves the focus; Return on a focused
+  // button presses it; Escape presses the cancel button, which closes the form.
+  EXPECT_EQ(tk.show_modal(form), ui::ModalResult::Cancel);
+  const std::string& t = tk.transcript();
+  EXPECT_NE(t.find("> key TDemo.EdCode return\n  = text=\"\" digits-only\n  focus CbKind\n"),
+            std::string::npos)
+      << t;
+  EXPECT_NE(t.find("> key TDemo.BuSave return\nmessage question"), std::string::npos) << t;
+  EXPECT_NE(t.find("closed TDemo result=cancel"), std::string::npos) << t;
+  EXPECT_EQ(form.EdCode.text(), "5");
+}
+
 TEST(ScriptParser, MalformedLinesAreReportedWithTheirNumber) {
   auto error_of = [](const std::vector<std::string>& lines) -> std::string {
     try {
@@ -324,6 +352,30 @@ TEST(ModuleToolkit, ComesFromTheEnvironmentAndWritesItsTranscriptFile) {
   }
   unsetenv("PORT_UI_SCRIPT");
   unsetenv("PORT_UI_TRANSCRIPT");
+  ui::install_toolkit(nullptr);
+  fs::remove_all(dir);
+}
+
+TEST(ModuleToolkit, ANewScriptNameStartsANewSessionAndADisplayToolkitServesWithoutOne) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / "ui_module_session_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "a.txt") << "cancel-file\n";
+  std::ofstream(dir / "b.txt") << "choose-file /b.xls\n";
+  ui::install_toolkit(nullptr);
+  unsetenv("PORT_UI_TRANSCRIPT");
+  setenv("PORT_UI_SCRIPT", (dir / "a.txt").c_str(), 1);
+  EXPECT_EQ(ui::toolkit().open_file({}), std::nullopt);
+  setenv("PORT_UI_SCRIPT", (dir / "b.txt").c_str(), 1);
+  EXPECT_EQ(ui::toolkit().open_file({}), "/b.xls");
+
+  unsetenv("PORT_UI_SCRIPT");
+  ui::register_display_toolkit([]() -> std::unique_ptr<ui::Toolkit> {
+    return std::make_unique<ui::ScriptedToolkit>(std::vector<std::string>{"choose-file /w.xls"});
+  });
+  EXPECT_EQ(ui::toolkit().open_file({}), "/w.xls");
+  ui::register_display_toolkit(nullptr);
   ui::install_toolkit(nullptr);
   fs::remove_all(dir);
 }
