@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "ui/controls.h"
@@ -62,7 +63,13 @@ std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_environment() {
   if (!in) throw ScriptError(std::string("cannot read the user-interface script ") + path);
   std::ostringstream text;
   text << in.rdbuf();
-  auto toolkit = from_text(text.str(), path);
+  std::unique_ptr<ScriptedToolkit> toolkit;
+  try {
+    toolkit = from_text(text.str(), path);
+  } catch (const ScriptError& e) {
+    std::cerr << "script error: " << e.what() << std::endl;
+    throw;
+  }
   const char* transcript = std::getenv("PORT_UI_TRANSCRIPT");
   if (transcript != nullptr && *transcript != '\0') toolkit->write_transcript_to(transcript);
   return toolkit;
@@ -94,13 +101,22 @@ std::string ScriptedToolkit::next_description() const {
   return "next is " + origin_ + " line " + std::to_string(a->line) + ": " + a->source;
 }
 
-void ScriptedToolkit::fail(const ScriptAction& action, const std::string& what) const {
-  throw ScriptError(origin_ + " line " + std::to_string(action.line) + ": " + action.source + ": " +
-                    what);
+void ScriptedToolkit::raise(const std::string& message) {
+  // Written down before it is thrown: a plug-in catches everything at its exports, and the
+  // person running the script still has to learn what went wrong.
+  log("script-error " + message);
+  std::cerr << "script error: " << message << std::endl;
+  throw ScriptError(message);
 }
 
-void ScriptedToolkit::record_form(const Form& form) {
-  log("show " + form.name() + " " + quote(form.caption()));
+void ScriptedToolkit::fail(const ScriptAction& action, const std::string& what) {
+  raise(origin_ + " line " + std::to_string(action.line) + ": " + action.source + ": " + what);
+}
+
+void ScriptedToolkit::record_form(const Form& form, const char* entry) {
+  std::string head = std::string(entry) + " " + form.name() + " " + quote(form.caption());
+  if (std::string_view(entry) == "state") head += " height=" + std::to_string(form.height());
+  log(head);
   for (const Control* c : form.controls()) {
     std::string state = c->describe();
     log("  " + c->name() + " " + c->kind() + (state.empty() ? "" : " " + state));
@@ -114,7 +130,7 @@ void ScriptedToolkit::record_form(const Form& form) {
 ModalResult ScriptedToolkit::show_modal(Form& form) {
   form.begin_modal();
   StackEntry entry(modal_stack_, form);
-  record_form(form);
+  record_form(form, "show");
   for (;;) {
     if (form.close_pending()) {
       if (form.settle_close()) break;
@@ -123,7 +139,7 @@ ModalResult ScriptedToolkit::show_modal(Form& form) {
     const ScriptAction* a = peek();
     std::string waiting = "form " + form.name() + " " + quote(form.caption());
     if (a == nullptr) {
-      throw ScriptError("the script ended while " + waiting + " was waiting for input");
+      raise("the script ended while " + waiting + " was waiting for input");
     }
     if (answers_dialog(*a)) fail(*a, "no dialog is open to answer; " + waiting + " is showing");
     if (a->verb == "wait-messages") {
@@ -154,6 +170,10 @@ void ScriptedToolkit::perform(Form& form, const ScriptAction& action) {
   log("> " + action.source);
   if (action.verb == "close") {
     form.close();
+    return;
+  }
+  if (action.verb == "dump") {
+    record_form(form, "state");
     return;
   }
   if (action.verb == "invoke") {
@@ -197,7 +217,7 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
   if (verb == "key") {
     KeyEvent key{key_from_name(action.args[0])};
     if (edit != nullptr) return edit->press_key({key, character_for_key(key)});
-    if (auto* button = dynamic_cast<Button*>(&c)) return button->press_key(key.key);
+    if (auto* button = dynamic_cast<Button*>(&c)) return button->press_key(key);
     wrong_kind();
   }
   if (verb == "paste") {
@@ -274,7 +294,7 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
   fail(action, "unknown action");
 }
 
-Form& ScriptedToolkit::showing_form(const ScriptAction& action) const {
+Form& ScriptedToolkit::showing_form(const ScriptAction& action) {
   for (auto it = modal_stack_.rbegin(); it != modal_stack_.rend(); ++it) {
     if ((*it)->name() == action.form) return **it;
   }
@@ -305,8 +325,8 @@ DialogButton ScriptedToolkit::message_box(const std::string& text, const std::st
   const ScriptAction* a = peek();
   if (a == nullptr || a->verb != "answer-message") {
     log(entry + " -> no answer");
-    throw ScriptError("the script gives no answer to the message box " + quote(caption) + ": " +
-                      quote(text) + "; " + next_description());
+    raise("the script gives no answer to the message box " + quote(caption) + ": " + quote(text) +
+          "; " + next_description());
   }
   DialogButton button = button_from(a->args[0]);
   if (!offers(buttons, button)) {
@@ -329,8 +349,8 @@ std::optional<std::string> ScriptedToolkit::file_dialog(const char* kind,
   const ScriptAction* a = peek();
   if (a == nullptr || (a->verb != "choose-file" && a->verb != "cancel-file")) {
     log(entry + " -> no answer");
-    throw ScriptError(std::string("the script gives no answer to the ") + kind + " dialog " +
-                      quote(options.title) + "; " + next_description());
+    raise(std::string("the script gives no answer to the ") + kind + " dialog " +
+          quote(options.title) + "; " + next_description());
   }
   ++next_;
   if (a->verb == "cancel-file") {

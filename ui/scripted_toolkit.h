@@ -65,12 +65,13 @@ class ScriptedToolkit : public Toolkit {
   std::optional<std::string> file_dialog(const char* kind, const FileDialogOptions& options);
   const ScriptAction* peek() const;
   std::string next_description() const;
-  [[noreturn]] void fail(const ScriptAction& action, const std::string& what) const;
+  [[noreturn]] void raise(const std::string& message);
+  [[noreturn]] void fail(const ScriptAction& action, const std::string& what);
   void perform_guarded(Form& form, const ScriptAction& action);
   void perform(Form& form, const ScriptAction& action);
   bool perform_on_control(Form& form, const ScriptAction& action, Control& control);
-  Form& showing_form(const ScriptAction& action) const;
-  void record_form(const Form& form);
+  Form& showing_form(const ScriptAction& action);
+  void record_form(const Form& form, const char* entry);
   void log(const std::string& line);
 
   std::string origin_;

@@ -310,3 +310,67 @@ TEST(Keys, CharactersMapToWindowsVirtualKeys) {
   EXPECT_EQ(ui::key_from_name("numpadx"), 0);
   EXPECT_EQ(ui::key_from_name("0x1FF"), 0);
 }
+
+TEST(DataGrid, TableChangesInsideAnUpdateAreReportedOnce) {
+  ui::Form f("TGrid");
+  ui::DataGrid grid{f, "Grid"};
+  grid.table().set_fields({"a"});
+  int reports = 0;
+  struct Count : ui::Observer {
+    int& n;
+    explicit Count(int& c) : n(c) {}
+    void form_changed(ui::Form&, ui::Change) override {}
+    void control_changed(ui::Control&, ui::Change what) override { n += what == ui::Change::Cells; }
+    void action_changed(ui::Action&, ui::Change) override {}
+  } count(reports);
+  f.set_observer(&count);
+  grid.table().begin_update();
+  grid.table().begin_update();
+  for (int i = 0; i < 5; ++i) grid.table().append_row({std::to_string(i)});
+  grid.table().end_update();
+  EXPECT_EQ(reports, 0);
+  grid.table().end_update();
+  EXPECT_EQ(reports, 1);
+  grid.table().begin_update();
+  grid.table().end_update();  // nothing changed: nothing to report
+  EXPECT_EQ(reports, 1);
+  grid.table().set_value(4, "a", "x");
+  EXPECT_EQ(reports, 2);
+}
+
+TEST(Form, TabAndShiftTabWalkTheShowingEnabledControls) {
+  Sample f;
+  f.Log.set_enabled(false);
+  f.begin_modal();
+  ASSERT_EQ(f.focused(), &f.Combo);
+  f.EdA.set_focus();
+  f.EdA.press_key({{ui::vk::Tab}, ""});
+  EXPECT_EQ(f.focused(), &f.EdB);
+  f.EdB.press_key({{ui::vk::Tab, true}, ""});
+  EXPECT_EQ(f.focused(), &f.EdA);
+  f.BuGo.set_focus();
+  f.allowed = true;
+  f.update_actions();
+  f.BuGo.press_key({ui::vk::Tab});
+  EXPECT_EQ(f.focused(), &f.Combo);  // wraps round, skipping the disabled memo
+}
+
+TEST(Image, APictureInPixelsNeedsNoDecoding) {
+  ui::Form f("TBitmap");
+  ui::Image image{f, "Image1"};
+  image.set_picture({411, 26, std::vector<unsigned char>(411 * 26 * 3, 200)});
+  f.create();
+  EXPECT_EQ(image.describe(), "picture=411x26");
+}
+
+TEST(ComboBox, TextChangedInTheWidgetSelectsOnlyAnExactMatch) {
+  Sample f;
+  f.Combo.set_items({"Sheet1$", "Sheet2$"});
+  int changes = 0;
+  f.Combo.on_change = [&](ui::ComboBox&) { ++changes; };
+  EXPECT_TRUE(f.Combo.user_changed_text("Sheet2$"));
+  EXPECT_EQ(f.Combo.item_index(), 1);
+  EXPECT_TRUE(f.Combo.user_changed_text("sheet2$"));
+  EXPECT_EQ(f.Combo.item_index(), -1);
+  EXPECT_EQ(changes, 2);
+}

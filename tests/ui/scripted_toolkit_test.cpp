@@ -179,7 +179,8 @@ TEST(ScriptedToolkit, UnansweredMessageBoxFailsNamingItInsteadOfWaiting) {
   EXPECT_NE(error.find("no answer to the message box \"演示\": \"保存吗?\""), std::string::npos)
       << error;
   EXPECT_NE(error.find("line 2: close TDemo"), std::string::npos) << error;
-  EXPECT_NE(tk.transcript().find("[yes-no] -> no answer\n"), std::string::npos);
+  EXPECT_NE(tk.transcript().find("[yes-no] -> no answer\nscript-error the script gives no answer"),
+            std::string::npos);
 }
 
 TEST(ScriptedToolkit, FormLeftOpenOrFileDialogUnansweredFailsClearly) {
@@ -244,6 +245,19 @@ TEST(ScriptedToolkit, HandlerFailureIsShownAsAnErrorMessageAndTheDialogGoesOn) {
   EXPECT_NE(tk.transcript().find("message error \"演示\" \"磁盘已满\" [ok] -> ok\n"),
             std::string::npos);
   EXPECT_EQ(form.CbKind.item_index(), 1);
+}
+
+TEST(ScriptedToolkit, DumpWritesTheFormsCurrentState) {
+  ui::ScriptedToolkit tk(
+      {"select TDemo.CbKind 0", "click TDemo.BuRun", "dump TDemo", "close TDemo"});
+  ui::ScopedToolkit scope(tk);
+  TDemo form;
+  form.on_close_query = nullptr;
+  tk.show_modal(form);
+  EXPECT_NE(tk.transcript().find("state TDemo \"演示\" height=231\n"
+                                 "  LbCode label caption=\"编号\"\n"),
+            std::string::npos);
+  EXPECT_NE(tk.transcript().find("  Bar progress position=10 min=0 max=10\n"), std::string::npos);
 }
 
 TEST(ScriptedToolkit, DialogKeysAndFocusMovedByAHandlerShowInTheTranscript) {
