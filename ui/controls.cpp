@@ -302,7 +302,7 @@ bool Button::press_key(const KeyEvent& key) {
 bool Button::click() {
   if (action_ != nullptr) action_->update();
   if (!showing() || !usable()) return false;
-  if (focusable() && tab_stop()) set_focus();
+  if (tab_stop() && !flat_) set_focus();  // a flat tool button never takes the focus
   if (action_ != nullptr) {
     if (action_->on_execute) action_->on_execute(*action_);
   } else if (on_click) {

@@ -156,7 +156,7 @@ class Button : public Control {
   void set_default(bool on) { default_ = on; }
   bool is_cancel() const { return cancel_; }
   void set_cancel(bool on) { cancel_ = on; }
-  // A flat tool button (drawn without a frame); the behaviour is the same.
+  // A flat tool button: drawn without a frame, and pressing it leaves the focus where it was.
   bool flat() const { return flat_; }
   void set_flat(bool on) { flat_ = on; }
   Action* action() const { return action_; }
