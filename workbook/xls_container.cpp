@@ -128,7 +128,8 @@ std::vector<std::uint32_t> CompoundFile::chain(std::uint32_t start,
 std::string CompoundFile::read_regular(std::uint32_t start, std::uint64_t size,
                                        const char* what) const {
   if (size > data_.size()) {
-    throw platform::Error(std::string("the ") + what + " is declared larger than the file");
+    throw platform::Error(std::string("the file is truncated (its ") + what +
+                          " is declared longer than the whole file)");
   }
   std::size_t needed = (size + sector_size_ - 1) / sector_size_;
   std::vector<std::uint32_t> ids = chain(start, fat_, needed, what);

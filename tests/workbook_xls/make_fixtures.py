@@ -53,13 +53,16 @@ def cfb(streams, shift=9, truncate=False, difat_chain=False, loop=False, decoy=F
     n_minifat = sectors_for(len(mini_fat) * 4)
     n_ministream = sectors_for(len(mini_stream))
     n_big = [sectors_for(len(d)) for _, d in big]
-    n_difat = 1 if difat_chain else 0
-    rest = n_difat + n_dir + n_minifat + n_ministream + sum(n_big)
-    n_fat = 1
-    while n_fat * ss // 4 < n_fat + rest:
+    # The header lists 109 FAT sectors (with difat_chain only the first); DIFAT sectors the rest.
+    in_header = 1 if difat_chain else 109
+    per_difat = ss // 4 - 1
+    rest = n_dir + n_minifat + n_ministream + sum(n_big)
+    n_fat = 2 if difat_chain else 1
+    while True:
+        n_difat = (max(0, n_fat - in_header) + per_difat - 1) // per_difat
+        if n_fat * ss // 4 >= n_fat + n_difat + rest:
+            break
         n_fat += 1
-    if difat_chain:
-        n_fat = max(n_fat, 2)
 
     fat = []
     body = []
@@ -73,7 +76,7 @@ def cfb(streams, shift=9, truncate=False, difat_chain=False, loop=False, decoy=F
 
     fat_ids = list(range(n_fat))
     place(b"", n_fat, FATSECT)  # filled in at the end
-    difat_id = place(b"", n_difat, DIFSECT) if difat_chain else END
+    difat_id = place(b"", n_difat, DIFSECT) if n_difat else END
     dir_start = len(body)
     place(b"", n_dir)
     minifat_start = place(b"".join(struct.pack("<I", x) for x in mini_fat).ljust(n_minifat * ss,
@@ -113,18 +116,18 @@ def cfb(streams, shift=9, truncate=False, difat_chain=False, loop=False, decoy=F
     fat_blob = b"".join(struct.pack("<I", x) for x in fat).ljust(n_fat * ss, b"\xff")
     for i in range(n_fat):
         body[fat_ids[i]] = fat_blob[i * ss:(i + 1) * ss]
-    header_difat = fat_ids[:1] if difat_chain else fat_ids[:109]
-    if difat_chain:
-        per = ss // 4 - 1
-        listed = fat_ids[1:]
-        body[difat_id] = (b"".join(struct.pack("<I", x) for x in listed).ljust(per * 4, b"\xff") +
-                          struct.pack("<I", END))
+    header_difat = fat_ids[:in_header]
+    for i in range(n_difat):
+        listed = fat_ids[in_header + i * per_difat:in_header + (i + 1) * per_difat]
+        following = difat_id + i + 1 if i + 1 < n_difat else END
+        body[difat_id + i] = (b"".join(struct.pack("<I", x) for x in listed).ljust(
+            per_difat * 4, b"\xff") + struct.pack("<I", following))
 
     h = bytes([0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1]) + b"\0" * 16
     h += struct.pack("<HHHHH", 0x3E, 4 if shift == 12 else 3, 0xFFFE, shift, 6) + b"\0" * 6
     h += struct.pack("<IIII", n_dir if shift == 12 else 0, n_fat, dir_start, 0)
     h += struct.pack("<IIIII", 4096, minifat_start if n_minifat else END, n_minifat,
-                     difat_id if difat_chain else END, n_difat)
+                     difat_id, n_difat)
     h += b"".join(struct.pack("<I", x) for x in header_difat).ljust(109 * 4, b"\xff")
     assert len(h) == 512
     data = h.ljust(ss, b"\0") + b"".join(body)
@@ -406,7 +409,7 @@ def main():
     write("hostile_text.xls", "账号,金额\n1,2\n".encode("gbk"))
     zipped = io.BytesIO()
     with zipfile.ZipFile(zipped, "w") as z:
-        z.writestr("[Content_Types].xml", "<Types/>")
+        z.writestr(zipfile.ZipInfo("[Content_Types].xml", (2020, 1, 1, 0, 0, 0)), "<Types/>")
     write("hostile_xlsx_named_xls.xls", zipped.getvalue())
 
 
