@@ -386,7 +386,7 @@ def main():
     write("sector_4096.xls",
           cfb([("wOrKbOoK", small_workbook([["big", 2.5]], pad_to=9000))], shift=12,
               truncate=True))
-    write("difat_chain.xls", cfb([("Workbook", small_workbook([["difat"]], pad_to=5000))],
+    write("difat_chain.xls", cfb([("Workbook", small_workbook([["difat"]], pad_to=70000))],
                                  difat_chain=True))
     write("out_of_order.xls", cfb([("Workbook", out_of_order())]))
 
