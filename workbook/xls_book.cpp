@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "platform/error.h"
+#include "platform/paths.h"
 #include "workbook/limits.h"
 #include "workbook/xls_container.h"
 
@@ -31,6 +32,14 @@ std::string not_a_workbook(std::string_view bytes) {
 }
 
 std::string find_workbook_stream(std::string_view bytes) {
+  // Some old tools write the workbook stream bare, without a container; Excel opens those.
+  if (bytes.size() >= 4) {
+    std::uint16_t type = get16(bytes.data()), length = get16(bytes.data() + 2);
+    if (type == biff::kBof && length >= 8 && length <= 20) return std::string(bytes);
+    if ((type == 0x0009 && length == 4) || ((type == 0x0209 || type == 0x0409) && length == 6)) {
+      throw platform::Error("it is an Excel 2.x to 4.0 file, which is not supported");
+    }
+  }
   if (bytes.size() < 8 || bytes.substr(0, 4) != std::string_view("\xD0\xCF\x11\xE0", 4)) {
     throw platform::Error(not_a_workbook(bytes));
   }
@@ -202,6 +211,7 @@ std::unique_ptr<Book> open_xls_book_from_memory(std::string_view bytes, const st
 }
 
 std::unique_ptr<Book> open_xls_book(const std::string& path) {
+  if (platform::folder_exists(path)) throw platform::Error(path + ": it is a folder, not a file");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw platform::Error(path + ": cannot open the file (" + std::strerror(errno) + ")");
   in.seekg(0, std::ios::end);

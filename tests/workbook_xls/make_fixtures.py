@@ -389,6 +389,7 @@ def main():
     write("difat_chain.xls", cfb([("Workbook", small_workbook([["difat"]], pad_to=70000))],
                                  difat_chain=True))
     write("out_of_order.xls", cfb([("Workbook", out_of_order())]))
+    write("bare_stream.xls", small_workbook([["no container"]]))
 
     # Hostile files.
     write("hostile_encrypted.xls",
@@ -406,6 +407,7 @@ def main():
                                      [("S", 0, labelsst(0, 0, 0) + labelsst(3, 0, 9))]))]))
     write("hostile_no_workbook.xls", cfb([("WordDocument", b"\0" * 100)]))
     write("hostile_empty.xls", b"")
+    write("hostile_biff4.xls", rec(0x0409, struct.pack("<HHH", 0, 0x10, 0)) + EOF)
     write("hostile_text.xls", "账号,金额\n1,2\n".encode("gbk"))
     zipped = io.BytesIO()
     with zipfile.ZipFile(zipped, "w") as z:

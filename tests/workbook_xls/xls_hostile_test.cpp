@@ -71,7 +71,9 @@ TEST(XlsHostileInput, MislabelledFilesSayWhatTheyAre) {
   expect_failure("hostile_text.xls", "not an .xls workbook");
   expect_failure("hostile_xlsx_named_xls.xls", "zip package");
   expect_failure("hostile_no_workbook.xls", "no workbook stream");
+  expect_failure("hostile_biff4.xls", "Excel 2.x to 4.0");
   EXPECT_NE(failure_of(fixture("no_such_file.xls")).find("cannot open"), std::string::npos);
+  EXPECT_NE(failure_of(XLS_FIXTURES).find("it is a folder"), std::string::npos);
 }
 
 TEST(XlsHostileInput, EncryptedWorkbooksAreRefusedClearly) {

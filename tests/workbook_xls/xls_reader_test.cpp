@@ -101,6 +101,8 @@ TEST(XlsReader, ContainerVariants) {
   EXPECT_EQ(rows_of("sector_4096.xls"), (Rows{"1|0:big|1:2.5"}));
   // A FAT sector found through a DIFAT sector.
   EXPECT_EQ(rows_of("difat_chain.xls"), (Rows{"1|0:difat"}));
+  // No container at all: the workbook stream alone.
+  EXPECT_EQ(rows_of("bare_stream.xls"), (Rows{"1|0:no container"}));
 }
 
 TEST(XlsReader, CellsOutOfOrderComeOutInOrderAndTheLastWriteWins) {
