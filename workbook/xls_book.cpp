@@ -150,7 +150,8 @@ void read_globals(XlsWorkbook& wb) {
       default:
         break;
     }
-    if (record.type == biff::kEof) break;
+    // A globals substream without its EOF ends where the first sheet begins.
+    if (record.type == biff::kEof || record.type == biff::kBof) break;
   }
 
   wb.codepage = std::make_unique<biff::CodepageText>(codepage);

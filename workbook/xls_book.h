@@ -14,7 +14,7 @@
 
 namespace workbook {
 
-// What every sheet of one workbook shares.
+// What every sheet of one workbook shares. A book and its sheet readers belong to one thread.
 struct XlsWorkbook {
   std::string source;  // the file's name, for messages
   std::string stream;  // the whole workbook stream
