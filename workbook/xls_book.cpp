@@ -32,7 +32,7 @@ std::string not_a_workbook(std::string_view bytes) {
 }
 
 std::string find_workbook_stream(std::string_view bytes) {
-  // Some old tools write the workbook stream bare, without a container; Excel opens those.
+  // Some tools write the workbook stream bare, without a container.
   if (bytes.size() >= 4) {
     std::uint16_t type = get16(bytes.data()), length = get16(bytes.data() + 2);
     if (type == biff::kBof && length >= 8 && length <= 20) return std::string(bytes);
@@ -58,12 +58,10 @@ struct RawText {
   std::string text;  // UTF-8 in BIFF8; code-page bytes in BIFF5 until the code page is known
 };
 
-// Reads a BIFF5 byte string with an 8- or 16-bit length at `at`; empty when it does not fit.
-std::string_view byte_string(std::string_view data, std::size_t at, bool wide_length) {
-  std::size_t head = wide_length ? 2 : 1;
-  if (data.size() < at + head) return {};
-  std::size_t length = wide_length ? get16(data.data() + at) : static_cast<unsigned char>(data[at]);
-  return data.substr(at + head, length);
+// A BIFF5 byte string with an 8-bit length at `at`, cut short where the record ends.
+std::string_view short_byte_string(std::string_view data, std::size_t at) {
+  if (data.size() <= at) return {};
+  return data.substr(at + 1, static_cast<unsigned char>(data[at]));
 }
 
 void read_unicode(std::string_view data, std::size_t at, bool short_count, std::string& out) {
@@ -132,7 +130,7 @@ void read_globals(XlsWorkbook& wb) {
         if (wb.biff8) {
           read_unicode(d, 2, false, f.text);
         } else {
-          f.text = byte_string(d, 2, false);
+          f.text = short_byte_string(d, 2);
         }
         formats.push_back(std::move(f));
         break;
@@ -156,7 +154,7 @@ void read_globals(XlsWorkbook& wb) {
         if (wb.biff8) {
           read_unicode(d, 6, true, name.text);
         } else {
-          name.text = byte_string(d, 6, false);
+          name.text = short_byte_string(d, 6);
         }
         names.push_back(std::move(name));
         wb.sheet_offsets.push_back(get32(d.data()));

@@ -410,6 +410,8 @@ def main():
           cfb([("Workbook", workbook(default_xfs() + sst(["only"]),
                                      [("S", 0, labelsst(0, 0, 0) + labelsst(3, 0, 9))]))]))
     write("hostile_no_workbook.xls", cfb([("WordDocument", b"\0" * 100)]))
+    write("hostile_encrypted_xlsx.xls",
+          cfb([("EncryptionInfo", b"\4\0\4\0" + b"\0" * 60), ("EncryptedPackage", b"\0" * 200)]))
     write("hostile_empty.xls", b"")
     write("hostile_biff4.xls", rec(0x0409, struct.pack("<HHH", 0, 0x10, 0)) + EOF)
     write("hostile_text.xls", "账号,金额\n1,2\n".encode("gbk"))

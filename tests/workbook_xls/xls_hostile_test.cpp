@@ -79,6 +79,7 @@ TEST(XlsHostileInput, MislabelledFilesSayWhatTheyAre) {
 
 TEST(XlsHostileInput, EncryptedWorkbooksAreRefusedClearly) {
   expect_failure("hostile_encrypted.xls", "encrypted");
+  expect_failure("hostile_encrypted_xlsx.xls", "password-protected .xlsx workbook");
 }
 
 TEST(XlsHostileInput, BrokenContainersFail) {
