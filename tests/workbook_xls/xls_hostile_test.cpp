@@ -2,12 +2,14 @@
 // and the problem, and no damage to the bytes may crash the reader.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 
 #include "platform/error.h"
+#include "workbook/limits.h"
 #include "workbook/xls_book.h"
 
 namespace {
@@ -80,6 +82,15 @@ TEST(XlsHostileInput, MislabelledFilesSayWhatTheyAre) {
 TEST(XlsHostileInput, EncryptedWorkbooksAreRefusedClearly) {
   expect_failure("hostile_encrypted.xls", "encrypted");
   expect_failure("hostile_encrypted_xlsx.xls", "password-protected .xlsx workbook");
+}
+
+TEST(XlsHostileInput, AFileOverTheSizeLimitIsRefusedBeforeItIsRead) {
+  std::string path = testing::TempDir() + "xls_over_limit.xls";
+  std::ofstream(path).close();
+  std::filesystem::resize_file(path, workbook::limits::kMaxXlsFileBytes + 1);  // sparse
+  std::string message = failure_of(path);
+  std::filesystem::remove(path);
+  EXPECT_NE(message.find("larger than the limit"), std::string::npos) << message;
 }
 
 TEST(XlsHostileInput, BrokenContainersFail) {
