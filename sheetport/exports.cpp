@@ -2,14 +2,38 @@
 // the plug-in reaches the host.
 #include <cstring>
 #include <ctime>
+#include <exception>
+#include <string>
 
 #include "platform/debug_output.h"
+#include "platform/text.h"
 #include "sheetport/description.h"
+#include "sheetport/import.h"
 #include "sheetport/module_state.h"
 #include "sheetport/record_list.h"
 #include "sheetport/sheetport.h"
 
 using namespace sheetport;
+
+namespace {
+
+// Called inside a catch block: tells the debug output what stopped an export.
+void report_escaped(const char* where) {
+  std::string why = "unknown failure";
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    why = e.what();
+  } catch (...) {
+  }
+  try {
+    platform::debug_output(platform::utf8_to_gbk(std::string("Sheetport: ") + where + ": " + why));
+  } catch (...) {
+    // Not even the report could be made; the host must still get control back.
+  }
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -21,10 +45,22 @@ SHEETPORT_API void SHEETPORT_CALL SetImportParam(const unsigned char* Param) {
 }
 
 SHEETPORT_API int32_t SHEETPORT_CALL ShowConfigForm(void) {
-  return 1;
+  try {
+    return run_config_form();
+  } catch (...) {
+    report_escaped("ShowConfigForm");
+    return 1;
+  }
 }
 
-SHEETPORT_API void SHEETPORT_CALL DoImport(int32_t, TImportCallback, TRecordList**) {}
+SHEETPORT_API void SHEETPORT_CALL DoImport(int32_t, TImportCallback Callback,
+                                           TRecordList** ListVar) {
+  try {
+    run_import(Callback, ListVar);
+  } catch (...) {
+    report_escaped("DoImport");
+  }
+}
 
 SHEETPORT_API void SHEETPORT_CALL StopImport(void) {
   module_state().StopRequested.store(true);
@@ -32,7 +68,11 @@ SHEETPORT_API void SHEETPORT_CALL StopImport(void) {
 
 SHEETPORT_API void SHEETPORT_CALL GetDescription(PluginDescription* Desc) {
   if (Desc == nullptr) return;
-  fill_description(*Desc, std::time(nullptr));
+  try {
+    fill_description(*Desc, std::time(nullptr));
+  } catch (...) {
+    report_escaped("GetDescription");
+  }
 }
 
 SHEETPORT_API void SHEETPORT_CALL FreeListData(TRecordList** ListVar) {
