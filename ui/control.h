@@ -41,7 +41,16 @@ struct Font {
 };
 
 // How a modal form ended; the values are those of the Windows dialog results.
-enum class ModalResult { None = 0, Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+enum class ModalResult {
+  None = 0,
+  Ok = 1,
+  Cancel = 2,
+  Abort = 3,
+  Retry = 4,
+  Ignore = 5,
+  Yes = 6,
+  No = 7
+};
 
 // The name the transcript and scripts use ("ok", "cancel", ...).
 const char* modal_result_name(ModalResult result);
@@ -56,17 +65,17 @@ enum class Change {
   Enabled,
   Visible,
   ReadOnly,
-  Style,      // style bits of an edit, style of a combo box or separator
-  Bounds,     // position and size; for a form its client size, height or screen position
+  Style,   // style bits of an edit, style of a combo box or separator
+  Bounds,  // position and size; for a form its client size, height or screen position
   Font,
   Hint,
   TabOrder,
-  Range,      // minimum, maximum or position of a progress bar
+  Range,  // minimum, maximum or position of a progress bar
   ActivePage,
-  Cells,      // contents of a grid's table
-  Columns,    // columns of a grid, pick lists included
+  Cells,    // contents of a grid's table
+  Columns,  // columns of a grid, pick lists included
   Picture,
-  Focus,      // the form's focused control
+  Focus,  // the form's focused control
   ModalResult,
 };
 

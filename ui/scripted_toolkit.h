@@ -24,10 +24,11 @@ class ScriptError : public platform::Error {
 struct ScriptAction {
   std::size_t line = 0;
   std::string verb;
-  std::string form;     // for actions on forms and controls
-  std::string target;   // control or action name; empty for a form
+  std::string form;    // for actions on forms and controls
+  std::string target;  // control or action name; empty for a form
   std::vector<std::string> args;
-  std::string source;   // the line as written, for messages
+  bool by_index = false;  // select, select-page, grid-set: the choice is an index, not a text
+  std::string source;     // the line as written, for messages
 };
 
 // Parses a script; throws ScriptError naming the line number of the first malformed line.
@@ -61,13 +62,15 @@ class ScriptedToolkit : public Toolkit {
   std::optional<std::string> file_dialog(const char* kind, const FileDialogOptions& options);
   const ScriptAction* peek() const;
   std::string next_description() const;
-  void perform(Form& form, const ScriptAction& action);
+  [[noreturn]] void fail(const ScriptAction& action, const std::string& what) const;
   void perform_guarded(Form& form, const ScriptAction& action);
-  void perform_on_control(Form& form, const ScriptAction& action);
+  void perform(Form& form, const ScriptAction& action);
+  bool perform_on_control(Form& form, const ScriptAction& action, Control& control);
+  Form& showing_form(const ScriptAction& action) const;
   void record_form(const Form& form);
-  void log(std::string line);
-  void report_handler_error(Form& form, const std::exception& error);
+  void log(const std::string& line);
 
+  std::string origin_;
   std::vector<ScriptAction> actions_;
   std::size_t next_ = 0;
   std::vector<Form*> modal_stack_;

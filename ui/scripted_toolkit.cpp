@@ -1,0 +1,341 @@
+// The scripted toolkit: plays script actions through the controls' user-input methods and
+// writes the transcript.
+#include "ui/scripted_toolkit.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/quote.h"
+
+namespace ui {
+namespace {
+
+bool answers_dialog(const ScriptAction& a) {
+  return a.verb == "answer-message" || a.verb == "choose-file" || a.verb == "cancel-file";
+}
+
+DialogButton button_from(const std::string& name) {
+  if (name == "cancel") return DialogButton::Cancel;
+  if (name == "yes") return DialogButton::Yes;
+  if (name == "no") return DialogButton::No;
+  return DialogButton::Ok;
+}
+
+std::string why_refused(const Control& c) {
+  if (!c.showing()) return "hidden";
+  if (!c.usable()) return "disabled";
+  return "refused";
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+  std::string out;
+  for (const auto& l : lines) out += l + "\n";
+  return out;
+}
+
+// Keeps the stack of showing forms right on every way out of show_modal.
+struct StackEntry {
+  std::vector<Form*>& stack;
+  StackEntry(std::vector<Form*>& s, Form& f) : stack(s) { stack.push_back(&f); }
+  ~StackEntry() { stack.pop_back(); }
+};
+
+}  // namespace
+
+ScriptedToolkit::ScriptedToolkit(std::string_view script, std::string origin)
+    : origin_(std::move(origin)), actions_(parse_script(script, origin_)) {}
+
+ScriptedToolkit::ScriptedToolkit(const std::vector<std::string>& lines)
+    : ScriptedToolkit(joined(lines)) {}
+
+std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_environment() {
+  const char* path = std::getenv("PORT_UI_SCRIPT");
+  if (path == nullptr || *path == '\0') throw ScriptError("PORT_UI_SCRIPT names no script");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ScriptError(std::string("cannot read the user-interface script ") + path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  auto toolkit = std::make_unique<ScriptedToolkit>(text.str(), std::string(path));
+  const char* transcript = std::getenv("PORT_UI_TRANSCRIPT");
+  if (transcript != nullptr && *transcript != '\0') toolkit->write_transcript_to(transcript);
+  return toolkit;
+}
+
+void ScriptedToolkit::write_transcript_to(std::string path) {
+  transcript_path_ = std::move(path);
+  std::ofstream out(transcript_path_, std::ios::binary | std::ios::trunc);
+  out << transcript_;
+  if (!out) throw platform::Error("cannot write the user-interface transcript " + transcript_path_);
+}
+
+void ScriptedToolkit::log(const std::string& line) {
+  transcript_ += line + "\n";
+  if (!transcript_path_.empty()) {
+    // Appended line by line, so a run that ends badly still leaves what happened before.
+    std::ofstream out(transcript_path_, std::ios::binary | std::ios::app);
+    out << line << "\n";
+  }
+}
+
+const ScriptAction* ScriptedToolkit::peek() const {
+  return next_ < actions_.size() ? &actions_[next_] : nullptr;
+}
+
+std::string ScriptedToolkit::next_description() const {
+  const ScriptAction* a = peek();
+  if (a == nullptr) return "the script has ended";
+  return "next is " + origin_ + " line " + std::to_string(a->line) + ": " + a->source;
+}
+
+void ScriptedToolkit::fail(const ScriptAction& action, const std::string& what) const {
+  throw ScriptError(origin_ + " line " + std::to_string(action.line) + ": " + action.source + ": " +
+                    what);
+}
+
+void ScriptedToolkit::record_form(const Form& form) {
+  log("show " + form.name() + " " + quote(form.caption()));
+  for (const Control* c : form.controls()) {
+    std::string state = c->describe();
+    log("  " + c->name() + " " + c->kind() + (state.empty() ? "" : " " + state));
+  }
+  for (const Action* a : form.actions()) {
+    log("  " + a->name() + " action caption=" + quote(a->caption()) +
+        (a->enabled() ? "" : " disabled"));
+  }
+}
+
+ModalResult ScriptedToolkit::show_modal(Form& form) {
+  form.begin_modal();
+  StackEntry entry(modal_stack_, form);
+  record_form(form);
+  for (;;) {
+    if (form.close_pending()) {
+      if (form.settle_close()) break;
+      log("close-refused " + form.name());
+    }
+    const ScriptAction* a = peek();
+    std::string waiting = "form " + form.name() + " " + quote(form.caption());
+    if (a == nullptr) {
+      throw ScriptError("the script ended while " + waiting + " was waiting for input");
+    }
+    if (answers_dialog(*a)) fail(*a, "no dialog is open to answer; " + waiting + " is showing");
+    if (a->verb == "wait-messages") {
+      fail(*a, "only " + std::to_string(waited_) + " calls to process messages came; " + waiting +
+                   " is waiting for input");
+    }
+    if (a->form != form.name()) fail(*a, "that form is not active; " + waiting + " is showing");
+    ++next_;
+    perform_guarded(form, *a);
+    form.update_actions();
+  }
+  log("closed " + form.name() + " result=" + modal_result_name(form.modal_result()));
+  return form.modal_result();
+}
+
+void ScriptedToolkit::perform_guarded(Form& form, const ScriptAction& action) {
+  try {
+    perform(form, action);
+  } catch (const ScriptError&) {
+    throw;
+  } catch (const std::exception& e) {
+    // What a handler throws reaches the person as an application's error display shows it.
+    message_box(e.what(), form.caption(), MessageIcon::Error, MessageButtons::Ok);
+  }
+}
+
+void ScriptedToolkit::perform(Form& form, const ScriptAction& action) {
+  log("> " + action.source);
+  if (action.verb == "close") {
+    form.close();
+    return;
+  }
+  if (action.verb == "invoke") {
+    Action* act = form.find_action(action.target);
+    if (act == nullptr) fail(action, "form " + form.name() + " has no action " + action.target);
+    if (!act->invoke()) log("refused invoke " + form.name() + "." + act->name() + " (disabled)");
+    return;
+  }
+  Control* control = form.find_control(action.target);
+  if (control == nullptr) fail(action, "form " + form.name() + " has no control " + action.target);
+  if (!perform_on_control(form, action, *control)) {
+    log("refused " + action.verb + " " + form.name() + "." + control->name() + " (" +
+        why_refused(*control) + ")");
+    return;
+  }
+  std::string state = control->describe();
+  if (!state.empty()) log("  = " + state);
+}
+
+bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action, Control& c) {
+  const std::string& verb = action.verb;
+  auto wrong_kind = [&]() {
+    fail(action, verb + " does not apply to " + form.name() + "." + c.name() + ", a " + c.kind());
+  };
+  auto* edit = dynamic_cast<Edit*>(&c);
+  auto* combo = dynamic_cast<ComboBox*>(&c);
+  auto* memo = dynamic_cast<Memo*>(&c);
+  if (verb == "type") {
+    if (edit != nullptr) return edit->type_text(action.args[0]);
+    if (combo != nullptr) return combo->type_text(action.args[0]);
+    if (memo != nullptr) return memo->type_text(action.args[0]);
+    wrong_kind();
+  }
+  if (verb == "key") {
+    if (edit == nullptr) wrong_kind();
+    KeyEvent key{key_from_name(action.args[0])};
+    return edit->press_key({key, character_for_key(key)});
+  }
+  if (verb == "paste") {
+    if (edit != nullptr) return edit->paste_text(action.args[0]);
+    if (memo != nullptr) return memo->type_text(action.args[0]);
+    wrong_kind();
+  }
+  if (verb == "clear") {
+    if (edit != nullptr) return edit->clear_text();
+    if (memo != nullptr) {
+      if (!memo->showing() || !memo->usable() || memo->read_only()) return false;
+      memo->user_changed_text("");
+      return true;
+    }
+    wrong_kind();
+  }
+  if (verb == "select") {
+    if (combo == nullptr) wrong_kind();
+    if (!combo->showing() || !combo->usable()) return false;
+    if (action.by_index) {
+      int index = std::stoi(action.args[0]);
+      if (index < 0 || std::size_t(index) >= combo->items().size()) {
+        fail(action, c.name() + " has " + std::to_string(combo->items().size()) + " entries");
+      }
+      return combo->choose(index);
+    }
+    if (std::find(combo->items().begin(), combo->items().end(), action.args[0]) ==
+        combo->items().end()) {
+      fail(action, c.name() + " has no entry " + quote(action.args[0]) +
+                       " (entries: " + quote_list(combo->items()) + ")");
+    }
+    return combo->choose_text(action.args[0]);
+  }
+  if (verb == "select-page") {
+    auto* pages = dynamic_cast<PageControl*>(&c);
+    if (pages == nullptr) wrong_kind();
+    int index = -1;
+    if (action.by_index) {
+      index = std::stoi(action.args[0]);
+    } else {
+      for (std::size_t i = 0; i < pages->pages().size(); ++i) {
+        if (pages->pages()[i]->caption() == action.args[0]) index = static_cast<int>(i);
+      }
+    }
+    if (index < 0 || std::size_t(index) >= pages->pages().size()) {
+      fail(action, c.name() + " has no such page");
+    }
+    return pages->choose_page(index);
+  }
+  if (verb == "grid-set") {
+    auto* grid = dynamic_cast<DataGrid*>(&c);
+    if (grid == nullptr) wrong_kind();
+    std::size_t row = std::stoul(action.args[0]);
+    std::size_t column = grid->columns().size();
+    if (action.by_index) {
+      column = std::stoul(action.args[1]);
+    } else {
+      for (std::size_t i = 0; i < grid->columns().size(); ++i) {
+        const auto& col = grid->columns()[i];
+        if (col.field == action.args[1] || col.title == action.args[1]) column = i;
+      }
+    }
+    if (column >= grid->columns().size()) fail(action, c.name() + " has no such column");
+    if (row >= grid->table().row_count()) {
+      fail(action, c.name() + " has " + std::to_string(grid->table().row_count()) + " rows");
+    }
+    return grid->edit_cell(row, column, action.args[2]);
+  }
+  if (verb == "click") {
+    auto* button = dynamic_cast<Button*>(&c);
+    if (button == nullptr) wrong_kind();
+    return button->click();
+  }
+  fail(action, "unknown action");
+}
+
+Form& ScriptedToolkit::showing_form(const ScriptAction& action) const {
+  for (auto it = modal_stack_.rbegin(); it != modal_stack_.rend(); ++it) {
+    if ((*it)->name() == action.form) return **it;
+  }
+  fail(action, "form " + action.form + " is not showing");
+}
+
+void ScriptedToolkit::process_messages() {
+  ++processed_;
+  const ScriptAction* wait = peek();
+  if (wait == nullptr || wait->verb != "wait-messages") return;
+  if (++waited_ < std::stoul(wait->args[0])) return;
+  // The wait is over: the person does the next thing now, in the middle of the loop.
+  waited_ = 0;
+  ++next_;
+  log("> " + wait->source);
+  const ScriptAction* a = peek();
+  if (a == nullptr || answers_dialog(*a) || a->verb == "wait-messages") return;
+  Form& form = showing_form(*a);
+  ++next_;
+  form.update_actions();
+  perform_guarded(form, *a);
+}
+
+DialogButton ScriptedToolkit::message_box(const std::string& text, const std::string& caption,
+                                          MessageIcon icon, MessageButtons buttons) {
+  std::string entry = std::string("message ") + icon_name(icon) + " " + quote(caption) + " " +
+                      quote(text) + " [" + buttons_name(buttons) + "]";
+  const ScriptAction* a = peek();
+  if (a == nullptr || a->verb != "answer-message") {
+    log(entry + " -> no answer");
+    throw ScriptError("the script gives no answer to the message box " + quote(caption) + ": " +
+                      quote(text) + "; " + next_description());
+  }
+  DialogButton button = button_from(a->args[0]);
+  if (!offers(buttons, button)) {
+    fail(*a, std::string("the message box offers only [") + buttons_name(buttons) + "]");
+  }
+  ++next_;
+  log(entry + " -> " + button_name(button));
+  return button;
+}
+
+std::optional<std::string> ScriptedToolkit::file_dialog(const char* kind,
+                                                        const FileDialogOptions& options) {
+  std::vector<std::string> filters;
+  for (const auto& f : options.filters) filters.push_back(f.description + "|" + f.patterns);
+  std::string entry = std::string(kind) + " " + quote(options.title) +
+                      " filters=" + quote_list(filters) +
+                      " index=" + std::to_string(options.filter_index);
+  if (!options.initial_folder.empty()) entry += " folder=" + quote(options.initial_folder);
+  if (!options.file_name.empty()) entry += " name=" + quote(options.file_name);
+  const ScriptAction* a = peek();
+  if (a == nullptr || (a->verb != "choose-file" && a->verb != "cancel-file")) {
+    log(entry + " -> no answer");
+    throw ScriptError(std::string("the script gives no answer to the ") + kind + " dialog " +
+                      quote(options.title) + "; " + next_description());
+  }
+  ++next_;
+  if (a->verb == "cancel-file") {
+    log(entry + " -> cancel");
+    return std::nullopt;
+  }
+  log(entry + " -> " + quote(a->args[0]));
+  return a->args[0];
+}
+
+std::optional<std::string> ScriptedToolkit::open_file(const FileDialogOptions& options) {
+  return file_dialog("open-file", options);
+}
+
+std::optional<std::string> ScriptedToolkit::save_file(const FileDialogOptions& options) {
+  return file_dialog("save-file", options);
+}
+
+}  // namespace ui
