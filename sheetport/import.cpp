@@ -30,8 +30,8 @@ std::int32_t LoadColumnMap(const std::string& workbook_path, TRecordList& list) 
     result = ConvertWorksheet(workbook_path, map->items, map->StartRow, list, *source);
   } catch (const std::exception& e) {
     // The import ends without a word to the host; whoever watches the debug output learns why.
-    platform::debug_output(platform::utf8_to_gbk("Sheetport: import of " + workbook_path +
-                                                 " ended: " + e.what()));
+    platform::debug_output(
+        platform::utf8_to_gbk("Sheetport: import of " + workbook_path + " ended: " + e.what()));
     return kReaderFailed;
   }
   if (result == kNotXls) notify(SHEETPORT_NOT_XLS, nullptr);

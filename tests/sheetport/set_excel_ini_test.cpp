@@ -63,8 +63,7 @@ TEST(TFrmSetExcelINI, DuplicateKeepsTheDialogOpenWithFocusAndCancelLeavesTheFile
   const std::string path = dir.file("Unfixed.ini");
   write_file(path, "[CHANGCOL]\nDELIMITER=2\n");
   auto run = show(path, {"type " + kDialog + ".EdKHMC \"3\"", "type " + kDialog + ".EdSSDM \"3\"",
-                         "click " + kDialog + ".BuOk", "answer-message OK",
-                         "close " + kDialog});
+                         "click " + kDialog + ".BuOk", "answer-message OK", "close " + kDialog});
   EXPECT_THAT(run.transcript,
               HasSubstr("message error \"输入出错\" \"客户名称位置不能有重复,请修改．\""));
   EXPECT_EQ(run.focused, "EdKHMC");
@@ -129,10 +128,11 @@ TEST(TFrmSetExcelINI, PastedBlanksAreCaughtByTheMinimumCheck) {
 
 TEST(TFrmSetExcelINI, MinimumMessagesFollowTheirOrder) {
   TempFolder dir;
-  auto run = show(dir.file("Unfixed.ini"),
-                  {"type " + kDialog + ".EdKHBH \"0\"", "type " + kDialog + ".EdKHZH \"00\"",
-                   "click " + kDialog + ".BuOk", "answer-message OK", "clear " + kDialog + ".EdKHZH",
-                   "click " + kDialog + ".BuOk", "answer-message OK", "close " + kDialog});
+  auto run =
+      show(dir.file("Unfixed.ini"),
+           {"type " + kDialog + ".EdKHBH \"0\"", "type " + kDialog + ".EdKHZH \"00\"",
+            "click " + kDialog + ".BuOk", "answer-message OK", "clear " + kDialog + ".EdKHZH",
+            "click " + kDialog + ".BuOk", "answer-message OK", "close " + kDialog});
   auto account = run.transcript.find("客户账号位置必须从1开始.");
   auto number = run.transcript.find("客户编号位置必须从1开始.");
   ASSERT_NE(account, std::string::npos);
@@ -172,9 +172,10 @@ TEST(TFrmSetExcelINI, WriteFailingPartWayOrReadOnlyFileLeavesTheFileAsItWas) {
   const std::string before = "[CHANGCOL]\nDELIMITER=4\nKHBHORDER=1\n[PUBLICPROPERTY]\nCOUNT=1\n";
   write_file(path, before);
   auto writer = [](const std::string& p) { return std::make_unique<FailingWriter>(p, 5); };
-  auto run = show(path, {"type " + kDialog + ".EdKHMC \"2\"", "click " + kDialog + ".BuOk",
-                         "answer-message OK"},
-                  writer);
+  auto run =
+      show(path,
+           {"type " + kDialog + ".EdKHMC \"2\"", "click " + kDialog + ".BuOk", "answer-message OK"},
+           writer);
   EXPECT_THAT(run.transcript, HasSubstr("message error \"出错\" \"设置参数出错,请重试.\""));
   EXPECT_EQ(run.save_result, 1);
   EXPECT_EQ(read_file(path), before);

@@ -79,9 +79,8 @@ class ConvertWorksheetTest : public ::testing::Test {
     ::unsetenv("PORT_DEBUG_LOG");
   }
 
-  std::int32_t run(const TInfoAry& map, std::int32_t start_row, Strings script = {
-                                                                     "select TUSelSheet.ComboBox1 1",
-                                                                     "click TUSelSheet.Button1"}) {
+  std::int32_t run(const TInfoAry& map, std::int32_t start_row,
+                   Strings script = {"select TUSelSheet.ComboBox1 1", "click TUSelSheet.Button1"}) {
     ui::ScriptedToolkit toolkit(script);
     ui::ScopedToolkit scope(toolkit);
     auto result = ConvertWorksheet("/data/pay.xls", map, start_row, *list_, source_);
