@@ -102,6 +102,16 @@ TEST_F(SheetportImport, CancelledPromptGivesOneCallbackFiveAfterTheListWasEmptie
                                      "list 3", "callback 5", "list 0", "same list"));
 }
 
+TEST_F(SheetportImport, PromptComesBackUntilAnExistingFileIsChosen) {
+  auto run = run_host(dir_,
+                      {"choose-file \"" + dir_.file("nowhere.xls") + "\"",
+                       "choose-file \"" + dir_.path().string() + "\"", "cancel-file"},
+                      import_with(config(kFullMap)));
+  ASSERT_EQ(run.exit_status, 0);
+  EXPECT_THAT(run.notes, ElementsAre("callback 5", "list 0", "after free 0"));
+  EXPECT_EQ(run.transcript.find("message"), std::string::npos);
+}
+
 TEST_F(SheetportImport, MissingConfigurationOffersTheDialogUntilACancel) {
   const std::string path = dir_.file("absent.ini");
   auto run = run_host(dir_,
@@ -288,6 +298,15 @@ TEST_F(SheetportConfiguration, NewFileFromTheExampleEntriesHoldsExactlyTheExampl
             "[CHANGCOL]\r\nDELIMITER=2\r\nKHBHORDER=1\r\nKHBHNAME=KHBH\r\nKHXMORDER=2\r\n"
             "KHXMNAME=KHXM\r\nKHZHORDER=3\r\nKHZHNAME=KHZH\r\nJYJORDER=5\r\nJYJNAME=JYJE\r\n"
             "[PUBLICPROPERTY]\r\nNONCETYPENAME=CHANGCOL\r\nCOUNT=4\r\n");
+}
+
+TEST_F(SheetportConfiguration, WithoutAPathTheDialogUsesPlugInsBesideTheHostAndNeverMakesIt) {
+  auto run = run_host(dir_, {"click TFrmSetExcelINI.BuOk", "answer-message OK"}, configure(""));
+  ASSERT_EQ(run.exit_status, 0);
+  // The test program's folder has no "PlugIns" folder, and the dialog does not create one.
+  EXPECT_THAT(run.notes, ElementsAre("result 1"));
+  EXPECT_THAT(run.transcript, HasSubstr("\"设置参数出错,请重试.\""));
+  EXPECT_THAT(run.debug, HasSubstr("PlugIns/Unfixed.ini"));
 }
 
 TEST_F(SheetportConfiguration, ReadOnlyFileGivesTheWriteMessageAndResultOneUnchanged) {
