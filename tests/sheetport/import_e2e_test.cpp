@@ -81,6 +81,7 @@ TEST_F(SheetportImport, ThreeRowsArriveAsRecordsWithTheirBytesAtTheirOffsets) {
   EXPECT_EQ(run.debug, "");
   EXPECT_THAT(run.transcript, HasSubstr("\"不选择\",\"Pay$\",\"Notes$\""));
   EXPECT_THAT(run.transcript, HasSubstr("Image1 image picture=358x50"));
+  EXPECT_THAT(run.transcript, ::testing::Not(HasSubstr("\"不选\"")));  // the designed entry
 }
 
 TEST_F(SheetportImport, CancelledPromptGivesOneCallbackFiveAfterTheListWasEmptied) {
