@@ -134,6 +134,7 @@ bool Edit::press_key(const KeyStroke& stroke) {
   if (!focused()) set_focus();
   KeyEvent left = key_down(stroke.event);
   if (left.key == 0) return true;
+  if (form().dialog_key(left)) return true;
   if (stroke.event.key == vk::Back) {
     if (read_only_) return true;
     std::string text = text_;
@@ -238,9 +239,12 @@ bool ComboBox::choose_text(std::string_view text) {
 }
 
 bool ComboBox::type_text(std::string_view utf8) {
+  return user_changed_text(text_ + std::string(utf8));
+}
+
+bool ComboBox::user_changed_text(std::string text) {
   if (!showing() || !usable() || style_ != Style::DropDown) return false;
   if (!focused()) set_focus();
-  std::string text = text_ + std::string(utf8);
   auto it = std::find(items_.begin(), items_.end(), text);
   int index = it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
   if (index != item_index_) {
@@ -288,10 +292,17 @@ void Button::sync_from_action() {
   set_enabled(action_->enabled());
 }
 
+bool Button::press_key(const KeyEvent& key) {
+  if (!showing() || !usable()) return false;
+  if (key.key == vk::Return || key.key == vk::Space) return click();
+  form().dialog_key(key);
+  return true;
+}
+
 bool Button::click() {
   if (action_ != nullptr) action_->update();
   if (!showing() || !usable()) return false;
-  if (focusable() && tab_stop()) set_focus();
+  if (tab_stop() && !flat_) set_focus();  // a flat tool button never takes the focus
   if (action_ != nullptr) {
     if (action_->on_execute) action_->on_execute(*action_);
   } else if (on_click) {
@@ -326,6 +337,12 @@ std::string Image::describe() const {
 void Image::set_jpeg(std::span<const unsigned char> bytes) {
   jpeg_.assign(bytes.begin(), bytes.end());
   picture_ = {};
+  notify(Change::Picture);
+}
+
+void Image::set_picture(Picture picture) {
+  jpeg_.clear();
+  picture_ = std::move(picture);
   notify(Change::Picture);
 }
 
@@ -506,7 +523,22 @@ void Page::set_caption(std::string caption) {
 void Table::set_fields(std::vector<std::string> fields) {
   fields_ = std::move(fields);
   rows_.clear();
+  changed();
+}
+
+void Table::changed() {
+  if (updating_ > 0) {
+    pending_ = true;
+    return;
+  }
   changed_();
+}
+
+void Table::end_update() {
+  if (updating_ > 0 && --updating_ == 0 && pending_) {
+    pending_ = false;
+    changed_();
+  }
 }
 
 int Table::field_index(std::string_view field) const {
@@ -517,12 +549,12 @@ int Table::field_index(std::string_view field) const {
 void Table::append_row(std::vector<std::string> values) {
   values.resize(fields_.size());
   rows_.push_back(std::move(values));
-  changed_();
+  changed();
 }
 
 void Table::clear_rows() {
   rows_.clear();
-  changed_();
+  changed();
 }
 
 std::size_t Table::checked_field(std::string_view field) const {
@@ -554,7 +586,7 @@ void Table::set_value(std::size_t row, std::size_t field, std::string value) {
   (void)this->value(row, field);  // range checks
   if (rows_[row][field] == value) return;
   rows_[row][field] = std::move(value);
-  changed_();
+  changed();
 }
 
 // --- DataGrid ---

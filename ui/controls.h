@@ -70,7 +70,8 @@ class Edit : public Control {
   // The person has changed the text in the widget (backend reports it); fires on_change.
   void user_changed_text(std::string text);
   // One key press: key-down handlers, then its character (if any, and accepted) appended, or
-  // Back removing the last character. Returns false when the edit refuses input altogether
+  // Back removing the last character; Return and Escape go to the form's default and cancel
+  // buttons. Returns false when the edit refuses input altogether
   // (hidden, disabled).
   bool press_key(const KeyStroke& stroke);
   // Types text character by character through press_key.
@@ -122,9 +123,12 @@ class ComboBox : public Control {
   bool choose(int index);
   // Picks the item with exactly this text; false when there is none.
   bool choose_text(std::string_view text);
-  // Types into the edit field of the editable style; the selection becomes the item with
-  // exactly that text, or -1. Fires on_change. False for the list style.
+  // Types (appends) into the edit field of the editable style; the selection becomes the item
+  // with exactly that text, or -1. Fires on_change. False for the list style.
   bool type_text(std::string_view utf8);
+  // The person has changed the edit field's whole text in the widget (backend reports it);
+  // selection and event as for type_text.
+  bool user_changed_text(std::string text);
 
  private:
   Style style_ = Style::DropDown;
@@ -152,7 +156,7 @@ class Button : public Control {
   void set_default(bool on) { default_ = on; }
   bool is_cancel() const { return cancel_; }
   void set_cancel(bool on) { cancel_ = on; }
-  // A flat tool button (drawn without a frame); the behaviour is the same.
+  // A flat tool button: drawn without a frame, and pressing it leaves the focus where it was.
   bool flat() const { return flat_; }
   void set_flat(bool on) { flat_ = on; }
   Action* action() const { return action_; }
@@ -164,6 +168,9 @@ class Button : public Control {
   // A press: refused (false) when hidden or disabled, or when its action's update handler says
   // no; otherwise the action's execute handler or on_click, then the modal result.
   bool click();
+  // A key pressed while the button has the focus: Return and Space press it, other dialog keys
+  // (Escape, Tab) go to the form. False when refused (hidden, disabled).
+  bool press_key(const KeyEvent& key);
 
  private:
   friend class Action;
@@ -204,6 +211,8 @@ class Image : public Control {
 
   // The bytes are copied; decoding waits for decode() (the form's create step).
   void set_jpeg(std::span<const unsigned char> bytes);
+  // A picture already in pixels (a bitmap stored with the dialog); replaces any JPEG.
+  void set_picture(Picture picture);
   // Decodes the held JPEG into pixels; throws platform::Error naming the control when the
   // picture cannot be decoded. Nothing to do without a picture.
   void decode();
@@ -361,6 +370,11 @@ class Table {
   void append_row(std::vector<std::string> values);
   void clear_rows();
 
+  // Between begin_update and end_update (nestable) changes are not reported; the last
+  // end_update reports them once. Keeps a grid from repainting per row of a long change.
+  void begin_update() { ++updating_; }
+  void end_update();
+
   // Throws platform::Error naming the row or field when either is missing.
   const std::string& value(std::size_t row, std::string_view field) const;
   void set_value(std::size_t row, std::string_view field, std::string value);
@@ -369,7 +383,10 @@ class Table {
 
  private:
   std::size_t checked_field(std::string_view field) const;
+  void changed();
   std::function<void()> changed_;
+  int updating_ = 0;
+  bool pending_ = false;
   std::vector<std::string> fields_;
   std::vector<std::vector<std::string>> rows_;
 };

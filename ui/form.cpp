@@ -160,4 +160,33 @@ void Form::update_actions() {
   for (Action* a : actions) a->update();
 }
 
+bool Form::dialog_key(const KeyEvent& event) {
+  int key = event.key;
+  if (key == vk::Tab) {
+    std::vector<Control*> order;
+    for (Control* c : tab_sequence()) {
+      if ((c->showing() && c->usable()) || c == focused_) order.push_back(c);
+    }
+    if (order.empty()) return true;
+    auto it = std::find(order.begin(), order.end(), focused_);
+    std::size_t at = it == order.end() ? 0 : std::size_t(it - order.begin());
+    std::size_t n = order.size();
+    if (it == order.end()) {
+      set_focus(event.shift ? order.back() : order.front());
+    } else {
+      set_focus(order[event.shift ? (at + n - 1) % n : (at + 1) % n]);
+    }
+    return true;
+  }
+  if (key != vk::Return && key != vk::Escape) return false;
+  for (Control* c : controls_) {
+    auto* button = dynamic_cast<Button*>(c);
+    if (button == nullptr) continue;
+    if ((key == vk::Return && button->is_default()) || (key == vk::Escape && button->is_cancel())) {
+      return button->click();
+    }
+  }
+  return false;
+}
+
 }  // namespace ui

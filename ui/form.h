@@ -44,6 +44,14 @@ class Form {
 
   BorderStyle border_style() const { return border_; }
   void set_border_style(BorderStyle style) { border_ = style; }
+  // The title bar's boxes: the system menu (which brings the close box), minimize, maximize.
+  struct BorderIcons {
+    bool system_menu = true;
+    bool minimize = true;
+    bool maximize = true;
+  };
+  const BorderIcons& border_icons() const { return icons_; }
+  void set_border_icons(BorderIcons icons) { icons_ = icons; }
   FormPosition position() const { return position_; }
   int left() const { return left_; }
   int top() const { return top_; }
@@ -99,6 +107,10 @@ class Form {
   bool settle_close();
   // Runs every action's update handler (the idle refresh of a real toolkit).
   void update_actions();
+  // The dialog keys a focused control leaves to its form: Return presses the default button,
+  // Escape the cancel button, Tab (Shift+Tab) moves the focus along the tab sequence. Returns
+  // true when the form took the key.
+  bool dialog_key(const KeyEvent& key);
 
   void set_observer(Observer* observer) { observer_ = observer; }
   Observer* observer() const { return observer_; }
@@ -121,6 +133,7 @@ class Form {
   int client_width_ = 0;
   int client_height_ = 0;
   BorderStyle border_ = BorderStyle::Dialog;
+  BorderIcons icons_;
   FormPosition position_ = FormPosition::Designed;
   int left_ = 0;
   int top_ = 0;

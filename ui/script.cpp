@@ -90,13 +90,14 @@ struct Verb {
 };
 
 constexpr Verb kVerbs[] = {
-    {"type", Subject::Control, 1},        {"key", Subject::Control, 1},
-    {"paste", Subject::Control, 1},       {"clear", Subject::Control, 0},
-    {"select", Subject::Control, 1},      {"select-page", Subject::Control, 1},
-    {"grid-set", Subject::Control, 3},    {"click", Subject::Control, 0},
-    {"invoke", Subject::Control, 0},      {"close", Subject::Form, 0},
-    {"answer-message", Subject::None, 1}, {"choose-file", Subject::None, 1},
-    {"cancel-file", Subject::None, 0},    {"wait-messages", Subject::None, 1},
+    {"type", Subject::Control, 1},       {"key", Subject::Control, 1},
+    {"paste", Subject::Control, 1},      {"clear", Subject::Control, 0},
+    {"select", Subject::Control, 1},     {"select-page", Subject::Control, 1},
+    {"grid-set", Subject::Control, 3},   {"click", Subject::Control, 0},
+    {"invoke", Subject::Control, 0},     {"close", Subject::Form, 0},
+    {"dump", Subject::Form, 0},          {"answer-message", Subject::None, 1},
+    {"choose-file", Subject::None, 1},   {"cancel-file", Subject::None, 0},
+    {"wait-messages", Subject::None, 1},
 };
 
 ScriptAction parse_line(std::string_view line) {

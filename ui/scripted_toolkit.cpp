@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "ui/controls.h"
@@ -46,11 +47,14 @@ struct StackEntry {
 
 }  // namespace
 
-ScriptedToolkit::ScriptedToolkit(std::string_view script, std::string origin)
-    : origin_(std::move(origin)), actions_(parse_script(script, origin_)) {}
+ScriptedToolkit::ScriptedToolkit(const std::vector<std::string>& lines, std::string origin)
+    : origin_(std::move(origin)), actions_(parse_script(joined(lines), origin_)) {}
 
-ScriptedToolkit::ScriptedToolkit(const std::vector<std::string>& lines)
-    : ScriptedToolkit(joined(lines)) {}
+std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_text(std::string_view text,
+                                                            std::string origin) {
+  return std::make_unique<ScriptedToolkit>(std::vector<std::string>{std::string(text)},
+                                           std::move(origin));
+}
 
 std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_environment() {
   const char* path = std::getenv("PORT_UI_SCRIPT");
@@ -59,7 +63,13 @@ std::unique_ptr<ScriptedToolkit> ScriptedToolkit::from_environment() {
   if (!in) throw ScriptError(std::string("cannot read the user-interface script ") + path);
   std::ostringstream text;
   text << in.rdbuf();
-  auto toolkit = std::make_unique<ScriptedToolkit>(text.str(), std::string(path));
+  std::unique_ptr<ScriptedToolkit> toolkit;
+  try {
+    toolkit = from_text(text.str(), path);
+  } catch (const ScriptError& e) {
+    std::cerr << "script error: " << e.what() << std::endl;
+    throw;
+  }
   const char* transcript = std::getenv("PORT_UI_TRANSCRIPT");
   if (transcript != nullptr && *transcript != '\0') toolkit->write_transcript_to(transcript);
   return toolkit;
@@ -91,13 +101,22 @@ std::string ScriptedToolkit::next_description() const {
   return "next is " + origin_ + " line " + std::to_string(a->line) + ": " + a->source;
 }
 
-void ScriptedToolkit::fail(const ScriptAction& action, const std::string& what) const {
-  throw ScriptError(origin_ + " line " + std::to_string(action.line) + ": " + action.source + ": " +
-                    what);
+void ScriptedToolkit::raise(const std::string& message) {
+  // Written down before it is thrown: a plug-in catches everything at its exports, and the
+  // person running the script still has to learn what went wrong.
+  log("script-error " + message);
+  std::cerr << "script error: " << message << std::endl;
+  throw ScriptError(message);
 }
 
-void ScriptedToolkit::record_form(const Form& form) {
-  log("show " + form.name() + " " + quote(form.caption()));
+void ScriptedToolkit::fail(const ScriptAction& action, const std::string& what) {
+  raise(origin_ + " line " + std::to_string(action.line) + ": " + action.source + ": " + what);
+}
+
+void ScriptedToolkit::record_form(const Form& form, const char* entry) {
+  std::string head = std::string(entry) + " " + form.name() + " " + quote(form.caption());
+  if (std::string_view(entry) == "state") head += " height=" + std::to_string(form.height());
+  log(head);
   for (const Control* c : form.controls()) {
     std::string state = c->describe();
     log("  " + c->name() + " " + c->kind() + (state.empty() ? "" : " " + state));
@@ -111,7 +130,7 @@ void ScriptedToolkit::record_form(const Form& form) {
 ModalResult ScriptedToolkit::show_modal(Form& form) {
   form.begin_modal();
   StackEntry entry(modal_stack_, form);
-  record_form(form);
+  record_form(form, "show");
   for (;;) {
     if (form.close_pending()) {
       if (form.settle_close()) break;
@@ -120,7 +139,7 @@ ModalResult ScriptedToolkit::show_modal(Form& form) {
     const ScriptAction* a = peek();
     std::string waiting = "form " + form.name() + " " + quote(form.caption());
     if (a == nullptr) {
-      throw ScriptError("the script ended while " + waiting + " was waiting for input");
+      raise("the script ended while " + waiting + " was waiting for input");
     }
     if (answers_dialog(*a)) fail(*a, "no dialog is open to answer; " + waiting + " is showing");
     if (a->verb == "wait-messages") {
@@ -153,6 +172,10 @@ void ScriptedToolkit::perform(Form& form, const ScriptAction& action) {
     form.close();
     return;
   }
+  if (action.verb == "dump") {
+    record_form(form, "state");
+    return;
+  }
   if (action.verb == "invoke") {
     Action* act = form.find_action(action.target);
     if (act == nullptr) fail(action, "form " + form.name() + " has no action " + action.target);
@@ -161,13 +184,20 @@ void ScriptedToolkit::perform(Form& form, const ScriptAction& action) {
   }
   Control* control = form.find_control(action.target);
   if (control == nullptr) fail(action, "form " + form.name() + " has no control " + action.target);
+  const Control* focus_before = form.focused();
   if (!perform_on_control(form, action, *control)) {
     log("refused " + action.verb + " " + form.name() + "." + control->name() + " (" +
         why_refused(*control) + ")");
     return;
   }
+  // The idle refresh a real toolkit runs before the person looks again.
+  form.update_actions();
   std::string state = control->describe();
   if (!state.empty()) log("  = " + state);
+  // A handler that moved the focus elsewhere (to the edit a check names) shows it.
+  if (form.focused() != focus_before && form.focused() != control && form.focused() != nullptr) {
+    log("  focus " + form.focused()->name());
+  }
 }
 
 bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action, Control& c) {
@@ -185,9 +215,10 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
     wrong_kind();
   }
   if (verb == "key") {
-    if (edit == nullptr) wrong_kind();
     KeyEvent key{key_from_name(action.args[0])};
-    return edit->press_key({key, character_for_key(key)});
+    if (edit != nullptr) return edit->press_key({key, character_for_key(key)});
+    if (auto* button = dynamic_cast<Button*>(&c)) return button->press_key(key);
+    wrong_kind();
   }
   if (verb == "paste") {
     if (edit != nullptr) return edit->paste_text(action.args[0]);
@@ -263,7 +294,7 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
   fail(action, "unknown action");
 }
 
-Form& ScriptedToolkit::showing_form(const ScriptAction& action) const {
+Form& ScriptedToolkit::showing_form(const ScriptAction& action) {
   for (auto it = modal_stack_.rbegin(); it != modal_stack_.rend(); ++it) {
     if ((*it)->name() == action.form) return **it;
   }
@@ -294,8 +325,8 @@ DialogButton ScriptedToolkit::message_box(const std::string& text, const std::st
   const ScriptAction* a = peek();
   if (a == nullptr || a->verb != "answer-message") {
     log(entry + " -> no answer");
-    throw ScriptError("the script gives no answer to the message box " + quote(caption) + ": " +
-                      quote(text) + "; " + next_description());
+    raise("the script gives no answer to the message box " + quote(caption) + ": " + quote(text) +
+          "; " + next_description());
   }
   DialogButton button = button_from(a->args[0]);
   if (!offers(buttons, button)) {
@@ -318,8 +349,8 @@ std::optional<std::string> ScriptedToolkit::file_dialog(const char* kind,
   const ScriptAction* a = peek();
   if (a == nullptr || (a->verb != "choose-file" && a->verb != "cancel-file")) {
     log(entry + " -> no answer");
-    throw ScriptError(std::string("the script gives no answer to the ") + kind + " dialog " +
-                      quote(options.title) + "; " + next_description());
+    raise(std::string("the script gives no answer to the ") + kind + " dialog " +
+          quote(options.title) + "; " + next_description());
   }
   ++next_;
   if (a->verb == "cancel-file") {

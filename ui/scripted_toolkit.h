@@ -36,9 +36,10 @@ std::vector<ScriptAction> parse_script(std::string_view text, const std::string&
 
 class ScriptedToolkit : public Toolkit {
  public:
-  // From script text (a test's list joined or a file's content); `origin` names it in errors.
-  explicit ScriptedToolkit(std::string_view script, std::string origin = "script");
-  explicit ScriptedToolkit(const std::vector<std::string>& lines);
+  // From a test's list of lines; `origin` names the script in errors ("script line 3: ...").
+  explicit ScriptedToolkit(const std::vector<std::string>& lines, std::string origin = "script");
+  // From a script's whole text (a file's content).
+  static std::unique_ptr<ScriptedToolkit> from_text(std::string_view text, std::string origin);
   // From PORT_UI_SCRIPT, writing to PORT_UI_TRANSCRIPT when that is set.
   static std::unique_ptr<ScriptedToolkit> from_environment();
 
@@ -55,6 +56,8 @@ class ScriptedToolkit : public Toolkit {
   void write_transcript_to(std::string path);
   // Script actions not yet played.
   std::size_t remaining() const { return actions_.size() - next_; }
+  // True while no form is showing (between dialogs).
+  bool idle() const { return modal_stack_.empty(); }
   // How many times process_messages has been called.
   std::size_t messages_processed() const { return processed_; }
 
@@ -62,12 +65,13 @@ class ScriptedToolkit : public Toolkit {
   std::optional<std::string> file_dialog(const char* kind, const FileDialogOptions& options);
   const ScriptAction* peek() const;
   std::string next_description() const;
-  [[noreturn]] void fail(const ScriptAction& action, const std::string& what) const;
+  [[noreturn]] void raise(const std::string& message);
+  [[noreturn]] void fail(const ScriptAction& action, const std::string& what);
   void perform_guarded(Form& form, const ScriptAction& action);
   void perform(Form& form, const ScriptAction& action);
   bool perform_on_control(Form& form, const ScriptAction& action, Control& control);
-  Form& showing_form(const ScriptAction& action) const;
-  void record_form(const Form& form);
+  Form& showing_form(const ScriptAction& action);
+  void record_form(const Form& form, const char* entry);
   void log(const std::string& line);
 
   std::string origin_;

@@ -14,19 +14,21 @@ namespace {
 struct ToolkitSlot {
   std::unique_ptr<Toolkit> owned;
   Toolkit* current = nullptr;
+  // Set while `owned` was made from the environment: the values it was made from.
+  ScriptedToolkit* from_env = nullptr;
+  std::string script_env;
+  std::string transcript_env;
+  ToolkitFactory display = nullptr;
 };
+
+std::string env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
 
 ToolkitSlot& slot() {
   static ToolkitSlot s;
   return s;
-}
-
-std::unique_ptr<Toolkit> make_default_toolkit() {
-  const char* script = std::getenv("PORT_UI_SCRIPT");
-  if (script != nullptr && *script != '\0') return ScriptedToolkit::from_environment();
-  throw platform::Error(
-      "no user interface is available: no display toolkit is built in, and PORT_UI_SCRIPT "
-      "names no script to play");
 }
 
 }  // namespace
@@ -107,15 +109,42 @@ std::vector<FileFilter> parse_filters(std::string_view text) {
 
 Toolkit& toolkit() {
   ToolkitSlot& s = slot();
+  // A host that runs several scripted sessions in one process (a test) names a new script for
+  // each; it is taken up between dialogs, never in the middle of one.
+  if (s.from_env != nullptr && s.current == s.from_env && s.from_env->idle() &&
+      (env("PORT_UI_SCRIPT") != s.script_env || env("PORT_UI_TRANSCRIPT") != s.transcript_env)) {
+    s.owned.reset();
+    s.current = nullptr;
+    s.from_env = nullptr;
+  }
   if (s.current == nullptr) {
-    s.owned = make_default_toolkit();
+    s.script_env = env("PORT_UI_SCRIPT");
+    s.transcript_env = env("PORT_UI_TRANSCRIPT");
+    if (s.script_env.empty()) {
+      if (s.display != nullptr) {
+        s.owned = s.display();
+        s.current = s.owned.get();
+        return *s.current;
+      }
+      throw platform::Error(
+          "no user interface is available: no display toolkit is built in, and PORT_UI_SCRIPT "
+          "names no script to play");
+    }
+    auto scripted = ScriptedToolkit::from_environment();
+    s.from_env = scripted.get();
+    s.owned = std::move(scripted);
     s.current = s.owned.get();
   }
   return *s.current;
 }
 
+void register_display_toolkit(ToolkitFactory factory) {
+  slot().display = factory;
+}
+
 std::unique_ptr<Toolkit> install_toolkit(std::unique_ptr<Toolkit> toolkit) {
   ToolkitSlot& s = slot();
+  s.from_env = nullptr;
   std::unique_ptr<Toolkit> previous = std::move(s.owned);
   s.owned = std::move(toolkit);
   s.current = s.owned.get();

@@ -63,9 +63,16 @@ class Toolkit {
 
 // The toolkit the module uses. Each plug-in links this layer statically, so each holds its own.
 // When none is installed, the first call makes the default one: the scripted toolkit when
-// PORT_UI_SCRIPT is set; otherwise it throws platform::Error saying no user interface is
-// available.
+// PORT_UI_SCRIPT is set (see ui/README.md), else the display toolkit when one is registered;
+// otherwise it throws platform::Error saying no user interface is available. A toolkit made
+// from PORT_UI_SCRIPT is made anew, between dialogs, once PORT_UI_SCRIPT or PORT_UI_TRANSCRIPT
+// names another file.
 Toolkit& toolkit();
+
+// Makes the toolkit for real windows, or throws platform::Error saying why there is none (no
+// display). Registered by a GUI backend; consulted when no script is set.
+using ToolkitFactory = std::unique_ptr<Toolkit> (*)();
+void register_display_toolkit(ToolkitFactory factory);
 
 // Installs a toolkit owned by the module; returns the one it replaces (may be null).
 std::unique_ptr<Toolkit> install_toolkit(std::unique_ptr<Toolkit> toolkit);
