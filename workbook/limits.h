@@ -38,6 +38,11 @@ inline constexpr std::uint64_t kInflateRatioFloor = 16ull << 20;
 // level, so a deeper document only costs memory.
 inline constexpr std::uint32_t kMaxXmlDepth = 256;
 
+// Bytes of XML fed without a single element or text event: expat keeps an unfinished token
+// (a comment, a tag with its attributes) and scans it again as each chunk arrives, so one huge
+// token costs time by the square of its size. Real markup never goes 4 MiB without an event.
+inline constexpr std::uint64_t kMaxXmlTokenBytes = 4ull << 20;
+
 // Relationships, sheets and custom number formats of one workbook: Excel's own limits are far
 // lower; these bound what the reader keeps per entry.
 inline constexpr std::uint32_t kMaxSheets = 65536;

@@ -45,6 +45,7 @@ void XmlParser::stop(std::exception_ptr error) {
 void XmlParser::on_start(void* self, const char* name, const char** attrs) {
   auto& me = *static_cast<XmlParser*>(self);
   try {
+    me.last_event_ = XML_GetCurrentByteIndex(static_cast<XML_Parser>(me.parser_));
     if (++me.depth_ > limits::kMaxXmlDepth)
       throw platform::Error("The XML of " + me.where_ + " nests deeper than the limit of " +
                             std::to_string(limits::kMaxXmlDepth) + " levels.");
@@ -66,6 +67,7 @@ void XmlParser::on_end(void* self, const char* name) {
 
 void XmlParser::on_text(void* self, const char* text, int len) {
   auto& me = *static_cast<XmlParser*>(self);
+  me.last_event_ = XML_GetCurrentByteIndex(static_cast<XML_Parser>(me.parser_));
   try {
     me.handler_.text(std::string_view(text, static_cast<std::size_t>(len)));
   } catch (...) {
@@ -97,6 +99,11 @@ void XmlParser::feed(const char* data, std::size_t size, bool last) {
       throw platform::Error("The XML of " + where_ + " is malformed at line " +
                             std::to_string(XML_GetCurrentLineNumber(p)) + ": " +
                             XML_ErrorString(XML_GetErrorCode(p)) + ".");
+    fed_ += chunk;
+    if (fed_ - last_event_ > static_cast<long long>(limits::kMaxXmlTokenBytes))
+      throw platform::Error("The XML of " + where_ + " has a single piece of markup longer than " +
+                            std::to_string(limits::kMaxXmlTokenBytes >> 20) +
+                            " MiB, which workbooks never have.");
     data += chunk;
     size -= static_cast<std::size_t>(chunk);
     if (size == 0) break;

@@ -46,6 +46,7 @@ class XmlParser {
   XmlHandler& handler_;
   std::string where_;
   unsigned depth_ = 0;
+  long long fed_ = 0, last_event_ = 0;  // byte positions, for the token-size limit
   std::exception_ptr error_;
 };
 
