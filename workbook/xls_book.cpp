@@ -82,9 +82,19 @@ void read_shared_strings(const biff::Record& sst, biff::RecordCursor& cursor, Xl
   // The count is only a bound on the loop; the strings themselves must be there.
   std::uint32_t unique = get32(head + 4);
   for (std::uint32_t i = 0; i < unique && !in.at_end(); ++i) {
+    std::size_t begin = wb.shared_text.size();
     if (!biff::read_unicode_string(in, wb.shared_text)) {
       throw platform::Error("the shared-string table is truncated (string " +
                             std::to_string(i + 1) + ")");
+    }
+    if (wb.shared_text.size() - begin > limits::kMaxCellTextBytes) {
+      throw platform::Error("shared string " + std::to_string(i + 1) +
+                            " is longer than a cell can hold");
+    }
+    if (i >= limits::kMaxSharedStrings || wb.shared_text.size() > limits::kMaxTotalTextBytes) {
+      throw platform::Error("the shared strings exceed the limit of " +
+                            std::to_string(limits::kMaxSharedStrings) + " texts or " +
+                            std::to_string(limits::kMaxTotalTextBytes >> 20) + " MB");
     }
     wb.shared_ends.push_back(static_cast<std::uint32_t>(wb.shared_text.size()));
   }
@@ -128,14 +138,20 @@ void read_globals(XlsWorkbook& wb) {
         break;
       }
       case biff::kXf:
-        // Cells name their XF with 16 bits; any XF past that is never used.
-        if (d.size() >= 4 && xf_formats.size() < 0x10000) xf_formats.push_back(get16(d.data() + 2));
+        // Cells name their XF with 16 bits; any XF past the limit is never used.
+        if (d.size() >= 4 && xf_formats.size() < limits::kMaxCellFormats) {
+          xf_formats.push_back(get16(d.data() + 2));
+        }
         break;
       case biff::kSst:
         if (wb.biff8) read_shared_strings(record, cursor, wb);
         break;
       case biff::kBoundSheet: {
         if (d.size() < 6) throw platform::Error("a sheet entry of the workbook is truncated");
+        if (names.size() >= limits::kMaxSheets) {
+          throw platform::Error("the workbook lists more sheets than the limit of " +
+                                std::to_string(limits::kMaxSheets));
+        }
         RawText name;
         if (wb.biff8) {
           read_unicode(d, 6, true, name.text);
@@ -150,7 +166,8 @@ void read_globals(XlsWorkbook& wb) {
       default:
         break;
     }
-    if (record.type == biff::kEof) break;
+    // A globals substream without its EOF ends where the first sheet begins.
+    if (record.type == biff::kEof || record.type == biff::kBof) break;
   }
 
   wb.codepage = std::make_unique<biff::CodepageText>(codepage);
@@ -187,7 +204,7 @@ class XlsBook : public Book {
   const std::vector<SheetInfo>& sheets() const override { return workbook_->sheets; }
   std::unique_ptr<SheetReader> open_sheet(std::size_t index) override {
     if (index >= workbook_->sheets.size()) {
-      throw platform::Error(workbook_->source + ": there is no sheet " + std::to_string(index + 1));
+      throw XlsFailure(workbook_->source, "", "there is no sheet " + std::to_string(index + 1));
     }
     return open_xls_sheet(workbook_, index);
   }
@@ -205,26 +222,27 @@ std::unique_ptr<Book> open_xls_book_from_memory(std::string_view bytes, const st
     wb->stream = find_workbook_stream(bytes);
     read_globals(*wb);
   } catch (const platform::Error& e) {
-    throw platform::Error(name + ": " + e.what());
+    throw XlsFailure(name, "", e.what());
   }
   return std::make_unique<XlsBook>(std::move(wb));
 }
 
 std::unique_ptr<Book> open_xls_book(const std::string& path) {
-  if (platform::folder_exists(path)) throw platform::Error(path + ": it is a folder, not a file");
+  if (platform::folder_exists(path)) throw XlsFailure(path, "", "it is a folder, not a file");
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw platform::Error(path + ": cannot open the file (" + std::strerror(errno) + ")");
+  if (!in)
+    throw XlsFailure(path, "", std::string("cannot open the file (") + std::strerror(errno) + ")");
   in.seekg(0, std::ios::end);
   std::streamoff size = in.tellg();
-  if (size < 0) throw platform::Error(path + ": cannot read the file");
+  if (size < 0) throw XlsFailure(path, "", "cannot read the file");
   if (static_cast<std::uint64_t>(size) > limits::kMaxXlsFileBytes) {
-    throw platform::Error(path + ": the file is larger than the " +
-                          std::to_string(limits::kMaxXlsFileBytes >> 20) +
-                          " MB limit for .xls workbooks");
+    throw XlsFailure(path, "",
+                     "the file is larger than the limit of " +
+                         std::to_string(limits::kMaxXlsFileBytes >> 20) + " MB for .xls workbooks");
   }
   std::string bytes(static_cast<std::size_t>(size), '\0');
   in.seekg(0);
-  if (!in.read(bytes.data(), size)) throw platform::Error(path + ": cannot read the file");
+  if (!in.read(bytes.data(), size)) throw XlsFailure(path, "", "cannot read the file");
   return open_xls_book_from_memory(bytes, path);
 }
 

@@ -8,13 +8,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "workbook/biff_records.h"
 #include "workbook/cell_text.h"
 #include "workbook/reader.h"
 
 namespace workbook {
 
-// What every sheet of one workbook shares.
+// What every sheet of one workbook shares. A book and its sheet readers belong to one thread.
 struct XlsWorkbook {
   std::string source;  // the file's name, for messages
   std::string stream;  // the whole workbook stream
@@ -28,6 +29,16 @@ struct XlsWorkbook {
   std::vector<std::uint32_t> sheet_offsets;  // of each sheet's BOF record in the stream
 
   bool is_date_xf(std::uint16_t xf) const { return xf < xf_is_date.size() && xf_is_date[xf]; }
+};
+
+// A failure already worded for a person: "The workbook "PATH"PLACE cannot be read: PROBLEM.",
+// where PLACE names the sheet and row. Problems from the container and record layers come
+// without the file and are worded into one of these.
+class XlsFailure : public platform::Error {
+ public:
+  XlsFailure(const std::string& source, const std::string& place, const std::string& problem)
+      : platform::Error("The workbook \"" + source + "\"" + place + " cannot be read: " + problem +
+                        ".") {}
 };
 
 // Parses a workbook from its file's bytes; `name` is the file named in messages.

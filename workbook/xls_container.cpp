@@ -133,9 +133,8 @@ std::string CompoundFile::read_regular(std::uint32_t start, std::uint64_t size,
   }
   std::size_t needed = (size + sector_size_ - 1) / sector_size_;
   std::vector<std::uint32_t> ids = chain(start, fat_, needed, what);
-  if (ids.size() < needed) {
-    throw platform::Error(std::string("the ") + what + " ends before its declared size");
-  }
+  // Some writers overstate a stream's size; what its chain holds is all there is.
+  size = std::min<std::uint64_t>(size, std::uint64_t{ids.size()} * sector_size_);
   std::string out;
   out.reserve(size);
   for (std::uint32_t id : ids) {
@@ -161,8 +160,7 @@ std::string CompoundFile::read_mini(std::uint32_t start, std::uint64_t size) con
   std::string mini_stream = read_regular(root.start, root.size, "mini stream");
   std::size_t needed = (size + kMiniSectorSize - 1) / kMiniSectorSize;
   std::vector<std::uint32_t> ids = chain(start, mini_fat, needed, "workbook stream");
-  if (ids.size() < needed)
-    throw platform::Error("the workbook stream ends before its declared size");
+  size = std::min<std::uint64_t>(size, std::uint64_t{ids.size()} * kMiniSectorSize);
   std::string out;
   out.reserve(size);
   for (std::uint32_t id : ids) {
@@ -230,8 +228,17 @@ std::optional<std::string> CompoundFile::read_root_stream(std::string_view name)
   std::optional<std::size_t> id = find_root_child(name);
   if (!id || entries_[*id].type != 2) return std::nullopt;
   const Entry& e = entries_[*id];
-  if (e.size < kMiniStreamCutoff) return read_mini(e.start, e.size);
-  return read_regular(e.start, e.size, "workbook stream");
+  if (e.size >= kMiniStreamCutoff) return read_regular(e.start, e.size, "workbook stream");
+  try {
+    return read_mini(e.start, e.size);
+  } catch (const platform::Error&) {
+    // Some writers keep even a small stream in regular sectors.
+    try {
+      return read_regular(e.start, e.size, "workbook stream");
+    } catch (const platform::Error&) {
+    }
+    throw;
+  }
 }
 
 }  // namespace workbook

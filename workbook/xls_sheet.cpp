@@ -202,6 +202,9 @@ class XlsSheetReader : public SheetReader {
         }
         decode(walker_->record(), ref, walker_->cursor());
       }
+      if (text_.size() > limits::kMaxCellTextBytes) {
+        fail_row(ref.row, "a cell's text is longer than a cell can hold");
+      }
       if (!text_.empty()) break;
     }
     pending_row_ = ref.row;
@@ -342,18 +345,19 @@ class XlsSheetReader : public SheetReader {
   auto guarded(Step step) -> decltype(step()) {
     try {
       return step();
+    } catch (const XlsFailure&) {
+      throw;
     } catch (const platform::Error& e) {
-      std::string what = e.what();
-      if (what.rfind(wb_->source, 0) == 0) throw;
-      fail_sheet(what);
+      fail_sheet(e.what());
     }
   }
 
   [[noreturn]] void fail_sheet(const std::string& problem) const {
-    throw platform::Error(wb_->source + ", sheet \"" + name_ + "\": " + problem);
+    throw XlsFailure(wb_->source, ", sheet \"" + name_ + "\"", problem);
   }
   [[noreturn]] void fail_row(std::uint32_t row, const std::string& problem) const {
-    fail_sheet("row " + std::to_string(row + 1) + ": " + problem);
+    throw XlsFailure(wb_->source, ", sheet \"" + name_ + "\", row " + std::to_string(row + 1),
+                     problem);
   }
 
   std::shared_ptr<XlsWorkbook> wb_;

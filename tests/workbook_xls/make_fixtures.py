@@ -29,11 +29,11 @@ def _entry(name, kind, left=NOSTREAM, right=NOSTREAM, child=NOSTREAM, start=END,
 
 
 def cfb(streams, shift=9, truncate=False, difat_chain=False, loop=False, decoy=False,
-        junk_size_high=False):
+        junk_size_high=False, all_regular=False, overstate=0):
     """A compound file with the given (name, bytes) streams in its root storage."""
     ss = 1 << shift
-    big = [(n, d) for n, d in streams if len(d) >= 4096]
-    small = [(n, d) for n, d in streams if len(d) < 4096]
+    big = [(n, d) for n, d in streams if len(d) >= 4096 or all_regular]
+    small = [(n, d) for n, d in streams if len(d) < 4096 and not all_regular]
     if decoy:  # a storage holding a stream of the same name, which must not be read
         small.append(("Workbook", b"\x01\x02 decoy"))
 
@@ -97,11 +97,11 @@ def cfb(streams, shift=9, truncate=False, difat_chain=False, loop=False, decoy=F
     total = len(names) + (1 if decoy else 0)
     for i, (n, d) in enumerate(names):
         right = i + 2 if i + 1 < total else NOSTREAM
-        if len(d) >= 4096:
+        if (n, d) in big_start:
             start = big_start[n, d]
         else:
             start = mini_start[n, d]
-        entries.append(_entry(n, 2, right=right, start=start, size=len(d),
+        entries.append(_entry(n, 2, right=right, start=start, size=len(d) + overstate,
                               size_high=0xDEADBEEF if junk_size_high else 0))
     if decoy:
         storage = len(entries)
@@ -390,6 +390,10 @@ def main():
                                  difat_chain=True))
     write("out_of_order.xls", cfb([("Workbook", out_of_order())]))
     write("bare_stream.xls", small_workbook([["no container"]]))
+    write("small_stream_in_big_sectors.xls",
+          cfb([("Workbook", small_workbook([["regular"]]))], all_regular=True))
+    write("overstated_size.xls",
+          cfb([("Workbook", small_workbook([["overstated"]], pad_to=5000))], overstate=1000))
 
     # Hostile files.
     write("hostile_encrypted.xls",

@@ -101,6 +101,9 @@ TEST(XlsReader, ContainerVariants) {
   EXPECT_EQ(rows_of("sector_4096.xls"), (Rows{"1|0:big|1:2.5"}));
   // A FAT sector found through a DIFAT sector.
   EXPECT_EQ(rows_of("difat_chain.xls"), (Rows{"1|0:difat"}));
+  // Writers' slips: a small stream kept in regular sectors, a stream size larger than its chain.
+  EXPECT_EQ(rows_of("small_stream_in_big_sectors.xls"), (Rows{"1|0:regular"}));
+  EXPECT_EQ(rows_of("overstated_size.xls"), (Rows{"1|0:overstated"}));
   // No container at all: the workbook stream alone.
   EXPECT_EQ(rows_of("bare_stream.xls"), (Rows{"1|0:no container"}));
 }
