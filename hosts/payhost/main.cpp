@@ -39,11 +39,14 @@ struct RunState {
   bool cancelled = false;
   bool refused = false;
   bool stop_sent = false;
+  int interrupt_after = -1;  // tests: a Ctrl-C of our own after this many records
 };
 RunState g_run;
 volatile std::sig_atomic_t g_interrupted = 0;
 
-void on_interrupt(int) { g_interrupted = 1; }
+void on_interrupt(int) {
+  g_interrupted = 1;
+}
 
 std::string executable_folder() {
   std::vector<char> buf(4096);
@@ -108,6 +111,7 @@ void SHEETPORT_CALL on_import_event(int32_t code, void* data) {
     case SHEETPORT_RECORD_ADDED:
       ++g_run.records;
       if (g_run.records % 128 == 0) show_progress(false);
+      if (g_run.records == g_run.interrupt_after) std::raise(SIGINT);
       break;
     case SHEETPORT_ROW_FAILED:
       ++g_run.failed;
@@ -118,9 +122,14 @@ void SHEETPORT_CALL on_import_event(int32_t code, void* data) {
       if (data != nullptr) g_run.rows = *static_cast<int32_t*>(data);
       show_progress(true);
       break;
-    case SHEETPORT_NOT_XLS: g_run.refused = true; break;
-    case SHEETPORT_CANCELLED: g_run.cancelled = true; break;
-    default: break;
+    case SHEETPORT_NOT_XLS:
+      g_run.refused = true;
+      break;
+    case SHEETPORT_CANCELLED:
+      g_run.cancelled = true;
+      break;
+    default:
+      break;
   }
   // The plug-in takes a stop only between rows, so the request goes in from here.
   if (g_interrupted && !g_run.stop_sent) {
@@ -135,8 +144,8 @@ std::string description_line(const Plugin& plugin) {
   auto text = [](const char* field, std::size_t size) {
     return gbk_to_utf8(std::string(field, strnlen(field, size)));
   };
-  return text(desc.Name, sizeof desc.Name) + " " + text(desc.Version, sizeof desc.Version) +
-         " (" + text(desc.Date, sizeof desc.Date) +
+  return text(desc.Name, sizeof desc.Name) + " " + text(desc.Version, sizeof desc.Version) + " (" +
+         text(desc.Date, sizeof desc.Date) +
          "): " + text(desc.Description, sizeof desc.Description);
 }
 
@@ -161,6 +170,9 @@ int run_import(const Options& options, const Plugin& plugin) {
 
   g_run.plugin = &plugin;
   g_run.show_progress = !options.quiet && ::isatty(STDERR_FILENO);
+  if (const char* n = std::getenv("PAYHOST_TEST_INTERRUPT_AFTER"); n && *n) {
+    g_run.interrupt_after = std::atoi(n);
+  }
   TRecordList* list = nullptr;
   plugin.do_import(0, on_import_event, &list);
   std::signal(SIGINT, SIG_DFL);
@@ -183,8 +195,9 @@ int run_import(const Options& options, const Plugin& plugin) {
   }
   print_records(std::cout, list, options.format);
   if (!options.quiet) {
-    std::cerr << "payhost: " << (g_run.stop_sent ? "stopped" : "finished") << " after " << g_run.rows
-              << " rows: " << g_run.records << " records, " << g_run.failed << " failed rows\n";
+    std::cerr << "payhost: " << (g_run.stop_sent ? "stopped" : "finished") << " after "
+              << g_run.rows << " rows: " << g_run.records << " records, " << g_run.failed
+              << " failed rows\n";
   }
   release_list(plugin, list);
   return g_run.stop_sent ? kStopped : kDone;

@@ -11,7 +11,7 @@ namespace {
 
 const char* const kHeadings[] = {"RecNo",  "Number",  "Name",      "Account",
                                  "Amount", "DocType", "DocNumber", "Region"};
-const char* const kJsonNames[] = {"rec_no", "customer_number", "customer_name", "account",
+const char* const kJsonNames[] = {"rec_no", "customer_number", "customer_name",   "account",
                                   "amount", "document_type",   "document_number", "region_code"};
 
 // A length-prefixed field: the length byte, clamped to the field's capacity, then the bytes.
@@ -56,11 +56,21 @@ std::string json_string(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
           char buf[8];
