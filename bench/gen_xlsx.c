@@ -67,7 +67,7 @@ static uint64_t next(void) {
 }
 
 typedef struct {
-  char name[32], account[24], doc[24], amount[32];
+  char name[32], account[32], doc[32], amount[48];
   int name_index, type_index;
   long customer, province;
   int date;
