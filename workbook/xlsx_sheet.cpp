@@ -117,6 +117,7 @@ void XlsxSheetReader::start_row(const char** attrs) {
                           " after row " + std::to_string(last_row_ + 1) + " (rows out of order).");
   last_row_ = row_;
   last_column_ = -1;
+  row_text_bytes_ = 0;
   in_row_ = true;
   if (count_ == pending_.size()) pending_.emplace_back();
   pending_[count_].clear();
@@ -201,9 +202,16 @@ void XlsxSheetReader::text(std::string_view t) {
 
 void XlsxSheetReader::finish_cell() {
   Row& row = pending_[count_];
+  auto add = [&](std::string_view text) {
+    row_text_bytes_ += text.size();
+    if (row_text_bytes_ > limits::kMaxRowTextBytes)
+      fail_cell("the row holds more text than the limit of " +
+                std::to_string(limits::kMaxRowTextBytes >> 20) + " MiB for one row");
+    row.add(column_, text);
+  };
   cell_text_.clear();
   if (has_inline_) {
-    if (!inline_text_.empty()) row.add(column_, inline_text_);
+    if (!inline_text_.empty()) add(inline_text_);
     return;
   } else {
     switch (type_) {
@@ -215,7 +223,7 @@ void XlsxSheetReader::finish_cell() {
             i >= context_.strings->size())
           fail_cell("it refers to shared string " + value_ + ", which the workbook lacks");
         std::string_view text = context_.strings->at(i);
-        if (!text.empty()) row.add(column_, text);
+        if (!text.empty()) add(text);
         return;
       }
       case 'f':  // formula text result
@@ -233,7 +241,7 @@ void XlsxSheetReader::finish_cell() {
       default:
         if (value_.empty()) break;
         if (!date_style_ && is_canonical_number_text(value_)) {
-          row.add(column_, value_);
+          add(value_);
           return;
         } else if (auto number = parse_number(value_)) {
           if (date_style_)
@@ -245,7 +253,7 @@ void XlsxSheetReader::finish_cell() {
         }
     }
   }
-  if (!cell_text_.empty()) row.add(column_, cell_text_);
+  if (!cell_text_.empty()) add(cell_text_);
 }
 
 }  // namespace workbook

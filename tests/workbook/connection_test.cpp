@@ -115,6 +115,8 @@ TEST(Query, UnknownOrEmptyTableFailsOnOpenNamingIt) {
   q.SetSQL("select * from []");
   EXPECT_THROW(q.Open(), platform::Error);
   EXPECT_FALSE(q.Active());
+  q.SetSQL("select * from [SHEET1$]");  // table names ignore letter case
+  EXPECT_NO_THROW(q.Open());
 }
 
 TEST(Query, OutlivesTheConnectionThatOpenedIt) {
