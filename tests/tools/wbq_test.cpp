@@ -79,6 +79,13 @@ TEST(Wbq, ListsTablesAndPrintsASheetByNameOrTable) {
   EXPECT_EQ(by_table.out, "1\n");
 }
 
+TEST(Wbq, CsvAndJsonShapesFromAWorkbook) {
+  WbqRun csv = run_wbq(fixture("layout.xlsx") + " --sheet Data --format csv");
+  EXPECT_EQ(csv.out, "Code,F2,Code1,code2,F5\n1,2,3,,\n,,,,\n,5,,,6\n");
+  WbqRun json = run_wbq(fixture("no_refs.xlsx") + " --sheet S --format=json");
+  EXPECT_EQ(json.out, "[\n{\"1\":\"3\",\"2\":\"\",\"F3\":\"4\",\"F4\":\"5\"}\n]\n");
+}
+
 TEST(Wbq, FiltersAndConvertsToGbk) {
   WbqRun r =
       run_wbq(fixture("basic.xlsx") + " --sheet Sheet1 --where 'Amount = 1200' --encoding gbk");
