@@ -1,6 +1,7 @@
 // Cell values to text: numbers, dates in either date system, errors, and date-format detection.
 #include "workbook/cell_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -36,11 +37,11 @@ void append_two(std::string& out, unsigned v) {
 void append_number_text(std::string& out, double value) {
   char buf[40];
   if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
-    long long n = static_cast<long long>(value);
-    std::snprintf(buf, sizeof buf, "%lld", n);  // also turns -0 into "0"
-  } else {
-    std::snprintf(buf, sizeof buf, "%.15g", value);
+    long long n = static_cast<long long>(value);  // also turns -0 into 0
+    out.append(buf, std::to_chars(buf, buf + sizeof buf, n).ptr);
+    return;
   }
+  std::snprintf(buf, sizeof buf, "%.15g", value);
   out += buf;
 }
 
@@ -70,9 +71,9 @@ void append_date_text(std::string& out, double serial, DateSystem system) {
     } else {
       civil_from_days(kDays1899_12_31 + day - (day > 60 ? 1 : 0), y, m, d);
     }
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d-", y);
-    out += buf;
+    append_two(out, static_cast<unsigned>(y) / 100);  // years 1900 to 9999 only
+    append_two(out, static_cast<unsigned>(y) % 100);
+    out.push_back('-');
     append_two(out, m);
     out.push_back('-');
     append_two(out, d);

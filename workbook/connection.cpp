@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/text.h"
 #include "workbook/query_text.h"
 
 namespace workbook {
@@ -97,6 +98,10 @@ std::optional<std::size_t> Connection::find_table(std::string_view table) const 
   std::string sheet = sheet_name_for_table(table);
   for (std::size_t i = 0; i < sheets.size(); ++i)
     if (sheets[i].is_worksheet && sheets[i].name == sheet) return i;
+  // Table names, like the sheet names they come from, do not depend on letter case.
+  std::string upper = platform::ascii_upper(sheet);
+  for (std::size_t i = 0; i < sheets.size(); ++i)
+    if (sheets[i].is_worksheet && platform::ascii_upper(sheets[i].name) == upper) return i;
   return std::nullopt;
 }
 

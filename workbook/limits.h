@@ -17,6 +17,9 @@ inline constexpr std::uint32_t kMaxColumns = 16384;
 // strings of a real workbook are well below 1 GiB even at a million distinct texts.
 inline constexpr std::uint64_t kMaxCellTextBytes = 32767 * 4;
 inline constexpr std::uint64_t kMaxTotalTextBytes = 1ull << 30;
+// Text of one row: 16,384 full cells would be 2 GiB held at once for a file of a few MiB.
+// A row that is read as one record never needs more than this.
+inline constexpr std::uint64_t kMaxRowTextBytes = 64ull << 20;
 // Distinct shared strings: a sheet has at most 2^34 cells, but a table beyond 16 million
 // distinct texts is not a workbook anyone imports; each entry costs an offset in memory.
 inline constexpr std::uint32_t kMaxSharedStrings = 16u << 20;
@@ -51,6 +54,9 @@ inline constexpr std::uint32_t kMaxNumberFormats = 65536;
 // A user's condition runs in SQLite for at most this long; a runaway condition (a recursive
 // table expression, a huge cross join of the sheet with itself) is stopped with a message.
 inline constexpr unsigned kQueryTimeLimitMs = 5000;
+// Longest text or blob a condition may build in SQLite (its default is 1 GB, which a
+// condition like length(randomblob(1e9)) would allocate); a cell is far shorter.
+inline constexpr int kMaxSqlValueBytes = 16 << 20;
 // Length of a user's condition: a condition is typed by a person, not generated.
 inline constexpr std::uint32_t kMaxConditionBytes = 64 * 1024;
 

@@ -45,6 +45,9 @@ class Query {
   // Reads the table: its bounding box of non-empty cells, the first row as field names, the
   // rest as records (empty rows inside the box included), filtered by the condition if any.
   // Positions on the first record. Throws platform::Error naming the file, table and problem.
+  // The box is only known at the sheet's end, and the range a file declares may be wrong, so
+  // Open reads the sheet once into a spool (memory, then a temporary file) rather than trusting
+  // that range or parsing the sheet twice; navigation replays the spool. Memory stays bounded.
   void Open();
   void Close();
   bool Active() const { return active_; }
@@ -57,6 +60,7 @@ class Query {
   std::size_t RecNo() const { return record_; }
 
   std::size_t FieldCount() const { return fields_.size(); }
+  // Field references stay valid until the query is closed or opened again.
   const Field& Fields(std::size_t index) const;
   // Exact name first, then without regard to ASCII case. Throws naming the field and table.
   const Field& FieldByName(std::string_view name) const;

@@ -8,7 +8,6 @@
 namespace workbook {
 namespace {
 
-constexpr std::size_t kMemoryBytes = 8u << 20;  // spill to disk beyond this
 constexpr std::size_t kIoBytes = 1u << 20;
 
 void put32(std::string& out, std::uint32_t v) {
@@ -25,7 +24,7 @@ std::uint32_t get32(const char* p) {
 
 }  // namespace
 
-RowSpool::RowSpool() = default;
+RowSpool::RowSpool(std::size_t memory_bytes) : memory_bytes_(memory_bytes) {}
 
 RowSpool::~RowSpool() {
   if (file_) std::fclose(file_);
@@ -47,7 +46,7 @@ void RowSpool::append(const Row& row) {
   auto length = static_cast<std::uint32_t>(buffer_.size() - start);
   std::memcpy(&buffer_[start], &length, 4);
   ++rows_;
-  if (file_ ? buffer_.size() >= kIoBytes : buffer_.size() >= kMemoryBytes) spill();
+  if (file_ ? buffer_.size() >= kIoBytes : buffer_.size() >= memory_bytes_) spill();
 }
 
 void RowSpool::spill() {

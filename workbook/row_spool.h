@@ -12,7 +12,8 @@ namespace workbook {
 
 class RowSpool {
  public:
-  RowSpool();
+  // Rows stay in memory up to memory_bytes, then go to the file.
+  explicit RowSpool(std::size_t memory_bytes = 8u << 20);
   ~RowSpool();
   RowSpool(const RowSpool&) = delete;
   RowSpool& operator=(const RowSpool&) = delete;
@@ -22,11 +23,13 @@ class RowSpool {
   void rewind();
   bool read(Row& row);
   std::size_t size() const { return rows_; }
+  bool on_disk() const { return file_ != nullptr; }
 
  private:
   void spill();
   bool fill(std::size_t need);
 
+  std::size_t memory_bytes_;
   std::string buffer_;  // pending writes, or the read window
   std::size_t read_pos_ = 0;
   std::FILE* file_ = nullptr;

@@ -89,6 +89,7 @@ class Database {
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
     sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, 1 << 20);
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, limits::kMaxSqlValueBytes);
   }
   ~Database() { sqlite3_close_v2(db_); }
   Database(const Database&) = delete;

@@ -1,6 +1,7 @@
 // The worksheet part's markup (<row>, <c>, <v>, <is>) turned into rows of cell texts.
 #include "workbook/xlsx_sheet.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -116,6 +117,7 @@ void XlsxSheetReader::start_row(const char** attrs) {
                           " after row " + std::to_string(last_row_ + 1) + " (rows out of order).");
   last_row_ = row_;
   last_column_ = -1;
+  row_text_bytes_ = 0;
   in_row_ = true;
   if (count_ == pending_.size()) pending_.emplace_back();
   pending_[count_].clear();
@@ -155,7 +157,8 @@ void XlsxSheetReader::start_cell(const char** attrs) {
   if (t && std::strcmp(t, "str") == 0) type_ = 'f';  // formula text
   date_style_ = false;
   if (s) {
-    unsigned long style = std::strtoul(s, nullptr, 10);
+    std::size_t style = 0;
+    std::from_chars(s, s + std::strlen(s), style);
     date_style_ = style < context_.date_styles->size() && (*context_.date_styles)[style];
   }
   value_.clear();
@@ -198,19 +201,30 @@ void XlsxSheetReader::text(std::string_view t) {
 }
 
 void XlsxSheetReader::finish_cell() {
+  Row& row = pending_[count_];
+  auto add = [&](std::string_view text) {
+    row_text_bytes_ += text.size();
+    if (row_text_bytes_ > limits::kMaxRowTextBytes)
+      fail_cell("the row holds more text than the limit of " +
+                std::to_string(limits::kMaxRowTextBytes >> 20) + " MiB for one row");
+    row.add(column_, text);
+  };
   cell_text_.clear();
   if (has_inline_) {
-    cell_text_ = inline_text_;
+    if (!inline_text_.empty()) add(inline_text_);
+    return;
   } else {
     switch (type_) {
       case 's': {
-        char* end = nullptr;
-        unsigned long i = std::strtoul(value_.c_str(), &end, 10);
         if (value_.empty()) break;
-        if (*end || i >= context_.strings->size())
+        std::size_t i = 0;
+        auto [end, ec] = std::from_chars(value_.data(), value_.data() + value_.size(), i);
+        if (ec != std::errc() || end != value_.data() + value_.size() ||
+            i >= context_.strings->size())
           fail_cell("it refers to shared string " + value_ + ", which the workbook lacks");
-        cell_text_.append(context_.strings->at(i));
-        break;
+        std::string_view text = context_.strings->at(i);
+        if (!text.empty()) add(text);
+        return;
       }
       case 'f':  // formula text result
         append_unescaped(cell_text_, value_);
@@ -227,7 +241,8 @@ void XlsxSheetReader::finish_cell() {
       default:
         if (value_.empty()) break;
         if (!date_style_ && is_canonical_number_text(value_)) {
-          cell_text_ = value_;
+          add(value_);
+          return;
         } else if (auto number = parse_number(value_)) {
           if (date_style_)
             append_date_text(cell_text_, *number, context_.date_system);
@@ -238,7 +253,7 @@ void XlsxSheetReader::finish_cell() {
         }
     }
   }
-  if (!cell_text_.empty()) pending_[count_].add(column_, cell_text_);
+  if (!cell_text_.empty()) add(cell_text_);
 }
 
 }  // namespace workbook

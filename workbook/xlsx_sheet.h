@@ -55,6 +55,7 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   std::uint32_t row_ = 0;
   std::int64_t last_column_ = -1;
   std::uint32_t column_ = 0;
+  std::uint64_t row_text_bytes_ = 0;
   char type_ = 'n';
   bool date_style_ = false;
   std::string value_, inline_text_, cell_text_;

@@ -11,8 +11,12 @@
 namespace workbook {
 
 std::string_view xml_local_name(const char* name) {
-  const char* colon = std::strrchr(name, ':');
-  return colon ? std::string_view(colon + 1) : std::string_view(name);
+  // One pass for both the prefix and the length: this runs for every element and attribute.
+  const char* local = name;
+  const char* p = name;
+  for (; *p; ++p)
+    if (*p == ':') local = p + 1;
+  return std::string_view(local, static_cast<std::size_t>(p - local));
 }
 
 const char* xml_attribute(const char** attrs, std::string_view name) {

@@ -22,8 +22,13 @@ std::string zip_part_key(std::string_view name) {
   return key;
 }
 
+void ZipArchive::Closer::operator()(void* handle) const {
+  unzClose(handle);
+}
+
 ZipArchive::ZipArchive(std::string path) : path_(std::move(path)) {
   handle_ = unzOpen64(path_.c_str());
+  owner_.reset(handle_);
   if (!handle_) fail("it is not a readable zip package (damaged or truncated)");
   unz_global_info64 info{};
   if (unzGetGlobalInfo64(handle_, &info) != UNZ_OK) fail("its zip directory cannot be read");
@@ -44,10 +49,6 @@ ZipArchive::ZipArchive(std::string path) : path_(std::move(path)) {
     rc = unzGoToNextFile(handle_);
   }
   if (rc != UNZ_END_OF_LIST_OF_FILE) fail("its zip directory is damaged");
-}
-
-ZipArchive::~ZipArchive() {
-  if (handle_) unzClose(handle_);
 }
 
 void ZipArchive::fail(std::string_view what) const {

@@ -15,7 +15,6 @@ class ZipArchive {
  public:
   // Throws platform::Error naming the file when it is not a readable zip archive.
   explicit ZipArchive(std::string path);
-  ~ZipArchive();
   ZipArchive(const ZipArchive&) = delete;
   ZipArchive& operator=(const ZipArchive&) = delete;
 
@@ -57,8 +56,12 @@ class ZipArchive {
   };
   std::optional<std::size_t> find(std::string_view name) const;
 
+  struct Closer {
+    void operator()(void* handle) const;
+  };
   std::string path_;
-  void* handle_ = nullptr;  // unzFile
+  std::unique_ptr<void, Closer> owner_;  // closes the unzFile even when the constructor throws
+  void* handle_ = nullptr;
   std::vector<Part> parts_;
   bool entry_open_ = false;
 };

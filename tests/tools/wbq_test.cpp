@@ -1,5 +1,6 @@
 // wbq: the exact bytes of each output shape, and the command line run end to end.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -27,10 +28,16 @@ std::string slurp(const std::string& path) {
 
 // Runs wbq with shell-quoted arguments, capturing both streams.
 WbqRun run_wbq(const std::string& args) {
-  std::string out = testing::TempDir() + "wbq_out", err = testing::TempDir() + "wbq_err";
+  // Named per process and test: ctest runs the tests of this file side by side.
+  std::string stem = testing::TempDir() + "wbq_" + std::to_string(::getpid()) + "_" +
+                     testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::string out = stem + ".out", err = stem + ".err";
   std::string cmd = std::string(WBQ_PATH) + " " + args + " >" + out + " 2>" + err;
   int rc = std::system(cmd.c_str());
-  return {WEXITSTATUS(rc), slurp(out), slurp(err)};
+  WbqRun run{WEXITSTATUS(rc), slurp(out), slurp(err)};
+  std::remove(out.c_str());
+  std::remove(err.c_str());
+  return run;
 }
 
 std::string fixture(const std::string& name) {
@@ -77,6 +84,13 @@ TEST(Wbq, ListsTablesAndPrintsASheetByNameOrTable) {
   WbqRun by_table = run_wbq(fixture("layout.xlsx") + " --table \"'My Sheet\\$'\"");
   EXPECT_EQ(by_table.status, 0) << by_table.err;
   EXPECT_EQ(by_table.out, "1\n");
+}
+
+TEST(Wbq, CsvAndJsonShapesFromAWorkbook) {
+  WbqRun csv = run_wbq(fixture("layout.xlsx") + " --sheet Data --format csv");
+  EXPECT_EQ(csv.out, "Code,F2,Code1,code2,F5\n1,2,3,,\n,,,,\n,5,,,6\n");
+  WbqRun json = run_wbq(fixture("no_refs.xlsx") + " --sheet S --format=json");
+  EXPECT_EQ(json.out, "[\n{\"1\":\"3\",\"2\":\"\",\"F3\":\"4\",\"F4\":\"5\"}\n]\n");
 }
 
 TEST(Wbq, FiltersAndConvertsToGbk) {

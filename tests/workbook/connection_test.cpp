@@ -115,6 +115,8 @@ TEST(Query, UnknownOrEmptyTableFailsOnOpenNamingIt) {
   q.SetSQL("select * from []");
   EXPECT_THROW(q.Open(), platform::Error);
   EXPECT_FALSE(q.Active());
+  q.SetSQL("select * from [SHEET1$]");  // table names ignore letter case
+  EXPECT_NO_THROW(q.Open());
 }
 
 TEST(Query, OutlivesTheConnectionThatOpenedIt) {
@@ -126,4 +128,38 @@ TEST(Query, OutlivesTheConnectionThatOpenedIt) {
   c->Disconnect();
   q.Next();
   EXPECT_EQ(q.Fields(1).AsString(), "1200.5");
+}
+
+TEST(Connection, ListingBeforeConnectingOrAfterDisconnectingFails) {
+  Connection c(ace(fixture("basic.xlsx")));
+  EXPECT_THROW(c.GetTableNames(), platform::Error);
+  c.Connect();
+  EXPECT_TRUE(c.Connected());
+  c.Disconnect();
+  EXPECT_FALSE(c.Connected());
+  EXPECT_THROW(c.GetTableNames(), platform::Error);
+  Query q(c);
+  q.SetSQL("select * from [Sheet1$]");
+  EXPECT_THROW(q.Open(), platform::Error);
+}
+
+TEST(Query, ReopeningWithAConditionReplacesTheRecords) {
+  Connection c(ace(fixture("basic.xlsx")));
+  c.Connect();
+  Query q(c);
+  q.SetSQL("select * from [Sheet1$]");
+  q.Open();
+  EXPECT_EQ(q.RecordCount(), 7u);
+  q.SetSQL("select * from [Sheet1$] where Flag = 'TRUE' or Flag = 'FALSE'");
+  q.Open();
+  EXPECT_EQ(q.RecordCount(), 2u);
+  EXPECT_EQ(q.FieldCount(), 4u);
+  q.Next();
+  EXPECT_EQ(q.FieldByName("Name").AsString(), "Rich text");
+  EXPECT_EQ(q.RecNo(), 1u);
+  q.Next();
+  EXPECT_TRUE(q.Eof());
+  q.Next();  // stays at the end
+  EXPECT_TRUE(q.Eof());
+  EXPECT_EQ(q.RecNo(), 2u);
 }

@@ -71,4 +71,5 @@ TEST(HostileInput, BrokenSheetMarkupNamesTheSheetAndCell) {
   EXPECT_TRUE(has(failure("bad_row.xlsx"), "\"1048577\""));
   EXPECT_TRUE(has(failure("deep.xlsx"), "nests deeper"));
   EXPECT_TRUE(has(failure("malformed.xlsx"), "malformed"));
+  EXPECT_TRUE(has(failure("wide_row.xlsx"), "MiB for one row")) << failure("wide_row.xlsx");
 }

@@ -50,6 +50,10 @@ TEST(SqlFilter, OtherTablesPragmasAndExtensionsAreRefused) {
   EXPECT_NE(refusal("sqlite_version() <> ''").find("refused"), std::string::npos);
 }
 
+TEST(SqlFilter, AConditionCannotBuildHugeValues) {
+  EXPECT_NE(refusal("length(randomblob(1000000000)) > 0").find("too big"), std::string::npos);
+}
+
 TEST(SqlFilter, ARunawayConditionIsStoppedByTheTimeLimit) {
   std::string m = refusal(
       "(with recursive n(i) as (select 1 union all select i + 1 from n) "

@@ -85,3 +85,19 @@ TEST(XlsxText, OnlyNumbersThatReadBackUnchangedAreCanonical) {
                          "12345678.123456789", ""})
     EXPECT_FALSE(workbook::is_canonical_number_text(no)) << no;
 }
+
+TEST(XlsxSheetReader, DateStylesFollowTheCellFormatsTableIn1904) {
+  // A custom code may redefine a built-in id; a style past the table is no date; a number
+  // that is not written canonically is rewritten; a non-number stays as written.
+  EXPECT_EQ(read_table(fixture("styles_edge.xlsx"), "S$"),
+            (Lines{"v", "1.5", "12:00:00", "1", "1904-01-02 12:00:00", "1.5", "abc"}));
+}
+
+TEST(Connection, AnAceStringOpensAnXlsWorkbookButAJetStringRefusesAnXlsx) {
+  std::string xls = std::string(WORKBOOK_FIXTURES) + "/../../workbook_xls/fixtures/xlwt_basic.xls";
+  workbook::Connection ace_connection(ace(xls));
+  EXPECT_NO_THROW(ace_connection.Connect());
+  EXPECT_FALSE(ace_connection.GetTableNames().empty());
+  workbook::Connection jet_connection(jet(fixture("basic.xlsx")));
+  EXPECT_THROW(jet_connection.Connect(), platform::Error);
+}
