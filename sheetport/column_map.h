@@ -1,0 +1,31 @@
+// The column map: which value of a row fills which customer field, and the row at which
+// conversion starts, as the configuration file gives them.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sheetport {
+
+struct TInfoItem {
+  // 1-based position among a row's values. Wider than the 16 bits of the original layout, so
+  // that a configured column above 65535 stays beyond every worksheet instead of wrapping round
+  // into a real column.
+  std::uint32_t Order = 0;
+  std::string Key;  // the four-letter field key
+};
+
+using TInfoAry = std::vector<TInfoItem>;
+
+struct ColumnMap {
+  TInfoAry items;             // in key order, unmapped fields left out
+  std::int32_t StartRow = 2;  // worksheet row, the header row being row 1
+};
+
+// Reads the map from the configuration file; nothing when the file is missing, its "COUNT" is
+// absent or not positive, or the number of mapped fields differs from "COUNT".
+std::optional<ColumnMap> read_column_map(const std::string& config_path);
+
+}  // namespace sheetport

@@ -1,0 +1,185 @@
+// Opening a table: one pass over the sheet finds the bounding box and spools the records;
+// navigation then replays the spool, filling the empty rows inside the box.
+#include "workbook/query.h"
+
+#include <algorithm>
+
+#include "platform/error.h"
+#include "platform/text.h"
+#include "workbook/query_text.h"
+#include "workbook/sql_filter.h"
+
+namespace workbook {
+namespace {
+
+bool same_nocase(std::string_view a, std::string_view b) {
+  return platform::ascii_upper(a) == platform::ascii_upper(b);
+}
+
+}  // namespace
+
+std::string_view Field::text() const {
+  if (!query_->active_ || query_->Eof()) return {};
+  return query_->values_[index_];
+}
+
+Query::Query(const Connection& connection) : connection_(connection) {}
+
+void Query::require_active() const {
+  if (!active_) throw platform::Error("The query on \"" + connection_.path() + "\" is not open.");
+}
+
+void Query::Open() {
+  Close();
+  if (!connection_.Connected()) throw platform::Error("The workbook connection is not open.");
+  QueryText q = parse_query_text(sql_);
+  auto sheet = connection_.find_table(q.table);
+  if (!sheet)
+    throw platform::Error("The workbook \"" + connection_.path() + "\" has no table \"" + q.table +
+                          "\".");
+  table_ = q.table;
+  book_ = connection_.book();
+  read_sheet(*sheet);
+  if (!q.condition.empty()) {
+    auto result = std::make_unique<RowSpool>();
+    // Records in field numbering, the empty rows inside the box included.
+    spool_->rewind();
+    Row raw;
+    bool has_raw = spool_->read(raw);
+    std::size_t k = 0;
+    auto next_record = [&](Row& out) {
+      if (k >= record_count_) return false;
+      out.clear();
+      out.index = static_cast<std::uint32_t>(k);
+      std::uint32_t row = first_record_row_ + static_cast<std::uint32_t>(k);
+      if (has_raw && raw.index == row) {
+        for (std::size_t i = 0; i < raw.size(); ++i)
+          out.add(raw.column(i) - first_column_, raw.text(i));
+        has_raw = spool_->read(raw);
+      }
+      ++k;
+      return true;
+    };
+    std::vector<std::string> names;
+    for (const auto& f : fields_) names.push_back(f.FieldName());
+    try {
+      filter_records(table_, names, next_record, q.condition, *result);
+    } catch (const platform::Error& e) {
+      Close();
+      throw platform::Error("The condition on table \"" + q.table + "\" of \"" +
+                            connection_.path() + "\" fails: " + e.what());
+    }
+    spool_ = std::move(result);
+    record_count_ = spool_->size();
+    first_record_row_ = 0;
+    first_column_ = 0;
+  }
+  active_ = true;
+  First();
+}
+
+void Query::read_sheet(std::size_t sheet) {
+  auto reader = book_->open_sheet(sheet);
+  spool_ = std::make_unique<RowSpool>();
+  Row row, header;
+  bool has_header = false;
+  std::uint32_t min_column = UINT32_MAX, max_column = 0, last_row = 0;
+  while (reader->next_row(row)) {
+    min_column = std::min(min_column, row.column(0));
+    max_column = std::max(max_column, row.column(row.size() - 1));
+    last_row = row.index;
+    if (has_header) {
+      spool_->append(row);
+    } else {
+      std::swap(header, row);
+      has_header = true;
+    }
+  }
+  fields_.clear();
+  record_count_ = 0;
+  if (!has_header) return;  // an empty sheet: no fields, no records
+  first_column_ = min_column;
+  first_record_row_ = header.index + 1;
+  record_count_ = last_row - header.index;
+  std::vector<std::string_view> names(max_column - min_column + 1);
+  for (std::size_t i = 0; i < header.size(); ++i)
+    names[header.column(i) - min_column] = header.text(i);
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    std::string name = names[k].empty() ? "F" + std::to_string(k + 1) : std::string(names[k]);
+    // Field names must differ (also for SQL, which ignores case): repeats get a number.
+    auto taken = [&](const std::string& n) {
+      return std::any_of(fields_.begin(), fields_.end(),
+                         [&](const Field& f) { return same_nocase(f.FieldName(), n); });
+    };
+    if (taken(name)) {
+      int suffix = 1;
+      while (taken(name + std::to_string(suffix))) ++suffix;
+      name += std::to_string(suffix);
+    }
+    fields_.push_back(Field(*this, std::move(name), k));
+  }
+}
+
+void Query::Close() {
+  active_ = false;
+  fields_.clear();
+  spool_.reset();
+  book_.reset();
+  record_count_ = record_ = 0;
+  has_next_ = false;
+  values_.clear();
+}
+
+void Query::First() {
+  require_active();
+  spool_->rewind();
+  record_ = 0;
+  has_next_ = spool_->read(next_);
+  load_current();
+}
+
+void Query::Next() {
+  require_active();
+  if (Eof()) return;
+  ++record_;
+  load_current();
+}
+
+void Query::load_current() {
+  values_.assign(fields_.size(), std::string_view());
+  if (Eof()) return;
+  auto target = first_record_row_ + static_cast<std::uint32_t>(record_);
+  while (has_next_ && next_.index < target) has_next_ = spool_->read(next_);
+  if (!has_next_ || next_.index != target) return;  // an empty row inside the box
+  std::swap(current_, next_);
+  for (std::size_t i = 0; i < current_.size(); ++i) {
+    std::size_t field = current_.column(i) - first_column_;
+    if (field < values_.size()) values_[field] = current_.text(i);
+  }
+  has_next_ = spool_->read(next_);
+}
+
+const Field& Query::Fields(std::size_t index) const {
+  require_active();
+  if (index >= fields_.size())
+    throw platform::Error("The table \"" + table_ + "\" has no field number " +
+                          std::to_string(index) + " (it has " + std::to_string(fields_.size()) +
+                          ").");
+  return fields_[index];
+}
+
+const Field* Query::FindField(std::string_view name) const {
+  for (const auto& f : fields_)
+    if (f.FieldName() == name) return &f;
+  for (const auto& f : fields_)
+    if (same_nocase(f.FieldName(), name)) return &f;
+  return nullptr;
+}
+
+const Field& Query::FieldByName(std::string_view name) const {
+  require_active();
+  if (const Field* f = FindField(name)) return *f;
+  throw platform::Error("The table \"" + table_ + "\" has no field \"" + std::string(name) + "\".");
+}
+
+}  // namespace workbook

@@ -1,0 +1,204 @@
+// Relationships, workbook and styles parts of an .xlsx package.
+#include "workbook/xlsx_parts.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
+
+#include "platform/error.h"
+#include "workbook/limits.h"
+#include "workbook/zip_archive.h"
+
+namespace workbook {
+
+std::string describe_part(const ZipArchive& zip, std::string_view part) {
+  return "\"" + zip.path() + "\" (part " + std::string(part) + ")";
+}
+
+void parse_part(ZipArchive& zip, const std::string& part, XmlHandler& handler) {
+  XmlParser parser(handler, describe_part(zip, part));
+  auto entry = zip.open(part);
+  std::string buffer(65536, '\0');
+  while (true) {
+    std::size_t n = entry->read(buffer.data(), buffer.size());
+    parser.feed(buffer.data(), n, n == 0);
+    if (n == 0) break;
+  }
+}
+
+std::string_view relationship_kind(std::string_view type) {
+  auto slash = type.rfind('/');
+  return slash == std::string_view::npos ? type : type.substr(slash + 1);
+}
+
+std::string resolve_target(std::string_view owner_part, std::string_view target) {
+  std::string path;
+  if (!target.empty() && (target[0] == '/' || target[0] == '\\')) {
+    target.remove_prefix(1);
+  } else {
+    auto slash = owner_part.rfind('/');
+    if (slash != std::string_view::npos) path = std::string(owner_part.substr(0, slash + 1));
+  }
+  // Apply the segments one by one so that "../" climbs out of the owner's folder.
+  std::size_t i = 0;
+  while (i <= target.size()) {
+    std::size_t j = target.find_first_of("/\\", i);
+    if (j == std::string_view::npos) j = target.size();
+    std::string_view seg = target.substr(i, j - i);
+    if (seg == "..") {
+      if (!path.empty()) path.pop_back();
+      auto slash = path.rfind('/');
+      path.erase(slash == std::string::npos ? 0 : slash + 1);
+    } else if (!seg.empty() && seg != ".") {
+      path.append(seg);
+      if (j < target.size()) path.push_back('/');
+    }
+    i = j + 1;
+  }
+  return path;
+}
+
+namespace {
+
+std::string rels_part_of(const std::string& part) {
+  auto slash = part.rfind('/');
+  std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+  std::string file = slash == std::string::npos ? part : part.substr(slash + 1);
+  return folder + "_rels/" + file + ".rels";
+}
+
+class RelationshipsHandler : public XmlHandler {
+ public:
+  RelationshipsHandler(const std::string& owner, std::vector<Relationship>& out)
+      : owner_(owner), out_(out) {}
+  void start(std::string_view name, const char** attrs) override {
+    if (name != "Relationship") return;
+    const char* mode = xml_attribute(attrs, "TargetMode");
+    if (mode && std::strcmp(mode, "External") == 0) return;
+    const char* id = xml_attribute(attrs, "Id");
+    const char* type = xml_attribute(attrs, "Type");
+    const char* target = xml_attribute(attrs, "Target");
+    if (!id || !type || !target) return;
+    if (out_.size() >= limits::kMaxSheets * 2ull)
+      throw platform::Error("The package lists too many relationships.");
+    out_.push_back({id, type, resolve_target(owner_, target)});
+  }
+  void end(std::string_view) override {}
+
+ private:
+  const std::string& owner_;
+  std::vector<Relationship>& out_;
+};
+
+class WorkbookHandler : public XmlHandler {
+ public:
+  explicit WorkbookHandler(XlsxWorkbook& book) : book_(book) {}
+  void start(std::string_view name, const char** attrs) override {
+    if (name == "sheet") {
+      const char* sheet_name = xml_attribute(attrs, "name");
+      const char* id = xml_attribute(attrs, "id");
+      if (!sheet_name) return;
+      if (book_.sheets.size() >= limits::kMaxSheets)
+        throw platform::Error("The workbook lists too many sheets.");
+      XlsxSheet sheet;
+      sheet.info.name = sheet_name;
+      sheet.part = id ? id : "";  // the relationship id until resolved
+      book_.sheets.push_back(std::move(sheet));
+    } else if (name == "workbookPr") {
+      const char* v = xml_attribute(attrs, "date1904");
+      if (v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0))
+        book_.date_system = DateSystem::From1904;
+    }
+  }
+  void end(std::string_view) override {}
+
+ private:
+  XlsxWorkbook& book_;
+};
+
+}  // namespace
+
+std::vector<Relationship> read_relationships(ZipArchive& zip, const std::string& part) {
+  std::vector<Relationship> out;
+  std::string rels = rels_part_of(part);
+  if (!zip.contains(rels)) return out;
+  RelationshipsHandler handler(part, out);
+  parse_part(zip, rels, handler);
+  return out;
+}
+
+XlsxWorkbook read_workbook(ZipArchive& zip) {
+  XlsxWorkbook book;
+  for (const auto& rel : read_relationships(zip, ""))
+    if (relationship_kind(rel.type) == "officeDocument") book.part = rel.target;
+  if (book.part.empty() || !zip.contains(book.part)) book.part = "xl/workbook.xml";
+  if (!zip.contains(book.part))
+    zip.fail("it is a zip file but not an .xlsx workbook (it has no workbook part)");
+  WorkbookHandler handler(book);
+  parse_part(zip, book.part, handler);
+
+  auto rels = read_relationships(zip, book.part);
+  for (auto& sheet : book.sheets) {
+    std::string id = std::move(sheet.part);
+    sheet.part.clear();
+    for (const auto& rel : rels) {
+      if (rel.id != id) continue;
+      auto kind = relationship_kind(rel.type);
+      sheet.info.is_worksheet = kind == "worksheet";
+      if (zip.contains(rel.target)) sheet.part = rel.target;
+    }
+  }
+  for (const auto& rel : rels) {
+    auto kind = relationship_kind(rel.type);
+    if (kind == "sharedStrings" && zip.contains(rel.target)) book.shared_strings_part = rel.target;
+    if (kind == "styles" && zip.contains(rel.target)) book.styles_part = rel.target;
+  }
+  return book;
+}
+
+namespace {
+
+class StylesHandler : public XmlHandler {
+ public:
+  explicit StylesHandler(std::vector<bool>& dates) : dates_(dates) {}
+  void start(std::string_view name, const char** attrs) override {
+    if (name == "numFmt") {
+      const char* id = xml_attribute(attrs, "numFmtId");
+      const char* code = xml_attribute(attrs, "formatCode");
+      if (!id || !code) return;
+      if (custom_.size() >= limits::kMaxNumberFormats)
+        throw platform::Error("The styles list too many number formats.");
+      custom_[std::atoi(id)] = is_date_format_code(code);
+    } else if (name == "cellXfs") {
+      in_cell_xfs_ = true;
+    } else if (name == "xf" && in_cell_xfs_) {
+      if (dates_.size() >= limits::kMaxCellFormats)
+        throw platform::Error("The styles list more cell formats than the limit of " +
+                              std::to_string(limits::kMaxCellFormats) + ".");
+      const char* id = xml_attribute(attrs, "numFmtId");
+      int fmt = id ? std::atoi(id) : 0;
+      auto custom = custom_.find(fmt);
+      dates_.push_back(custom != custom_.end() ? custom->second : is_builtin_date_format(fmt));
+    }
+  }
+  void end(std::string_view name) override {
+    if (name == "cellXfs") in_cell_xfs_ = false;
+  }
+
+ private:
+  std::vector<bool>& dates_;
+  std::unordered_map<int, bool> custom_;  // a custom code may redefine a built-in id
+  bool in_cell_xfs_ = false;
+};
+
+}  // namespace
+
+std::vector<bool> read_date_styles(ZipArchive& zip, const std::string& styles_part) {
+  std::vector<bool> dates;
+  if (styles_part.empty()) return dates;
+  StylesHandler handler(dates);
+  parse_part(zip, styles_part, handler);
+  return dates;
+}
+
+}  // namespace workbook

@@ -1,0 +1,91 @@
+// Shared strings: streamed from their part into one text buffer with end offsets.
+#include "workbook/xlsx_shared_strings.h"
+
+#include "platform/error.h"
+#include "workbook/limits.h"
+#include "workbook/xlsx_parts.h"
+#include "workbook/xlsx_text.h"
+
+namespace workbook {
+
+void StringItemText::start(std::string_view name) {
+  if (name == "rPh")
+    ++phonetic_depth_;
+  else if (name == "t" && phonetic_depth_ == 0)
+    in_t_ = true;
+}
+
+void StringItemText::end(std::string_view name) {
+  if (name == "rPh" && phonetic_depth_ > 0)
+    --phonetic_depth_;
+  else if (name == "t")
+    in_t_ = false;
+}
+
+void StringItemText::text(std::string_view t, const std::string& where) {
+  if (!in_t_) return;
+  if (raw_.size() + t.size() > limits::kMaxCellTextBytes)
+    throw platform::Error("A text in " + where + " is longer than a cell can hold (" +
+                          std::to_string(limits::kMaxCellTextBytes) + " bytes).");
+  raw_.append(t);
+}
+
+void StringItemText::finish(std::string& out) {
+  append_unescaped(out, raw_);
+  reset();
+}
+
+void StringItemText::reset() {
+  raw_.clear();
+  phonetic_depth_ = 0;
+  in_t_ = false;
+}
+
+class SharedStringsHandler : public XmlHandler {
+ public:
+  SharedStringsHandler(SharedStrings& table, std::string where)
+      : table_(table), where_(std::move(where)) {}
+  void start(std::string_view name, const char**) override {
+    if (name == "si") {
+      in_si_ = true;
+      item_.reset();
+    } else if (in_si_) {
+      item_.start(name);
+    }
+  }
+  void end(std::string_view name) override {
+    if (name == "si") {
+      in_si_ = false;
+      item_.finish(table_.text_);
+      if (table_.text_.size() > limits::kMaxTotalTextBytes)
+        throw platform::Error("The shared strings of " + where_ + " exceed the limit of " +
+                              std::to_string(limits::kMaxTotalTextBytes >> 20) + " MiB of text.");
+      if (table_.ends_.size() >= limits::kMaxSharedStrings)
+        throw platform::Error("The shared strings of " + where_ + " exceed the limit of " +
+                              std::to_string(limits::kMaxSharedStrings) + " texts.");
+      table_.ends_.push_back(static_cast<std::uint32_t>(table_.text_.size()));
+    } else if (in_si_) {
+      item_.end(name);
+    }
+  }
+  void text(std::string_view t) override {
+    if (in_si_) item_.text(t, where_);
+  }
+
+ private:
+  SharedStrings& table_;
+  std::string where_;
+  StringItemText item_;
+  bool in_si_ = false;
+};
+
+void SharedStrings::load(ZipArchive& zip, const std::string& part) {
+  text_.clear();
+  ends_.clear();
+  SharedStringsHandler handler(*this, describe_part(zip, part));
+  parse_part(zip, part, handler);
+  text_.shrink_to_fit();
+  ends_.shrink_to_fit();
+}
+
+}  // namespace workbook

@@ -1,0 +1,49 @@
+// The shared-string table of an .xlsx package: every distinct cell text, held once in one
+// buffer, with rich-text runs joined and phonetic runs dropped.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "workbook/xml_parser.h"
+
+namespace workbook {
+
+class ZipArchive;
+
+class SharedStrings {
+ public:
+  std::size_t size() const { return ends_.size(); }
+  std::string_view at(std::size_t i) const {
+    std::size_t begin = i == 0 ? 0 : ends_[i - 1];
+    return std::string_view(text_).substr(begin, ends_[i] - begin);
+  }
+  // Reads the part; throws platform::Error naming file and part when it is broken or too big.
+  void load(ZipArchive& zip, const std::string& part);
+
+ private:
+  friend class SharedStringsHandler;
+  std::string text_;
+  std::vector<std::uint32_t> ends_;  // the total text is capped below 4 GiB
+};
+
+// Collects the text of one string item (<si>, or a cell's <is>): the <t> elements outside
+// phonetic runs, escapes decoded. Used by the shared strings and by inline strings.
+class StringItemText {
+ public:
+  void start(std::string_view name);
+  void end(std::string_view name);
+  void text(std::string_view t, const std::string& where);
+  // Decodes the item gathered so far into out and starts over.
+  void finish(std::string& out);
+  void reset();
+
+ private:
+  std::string raw_;
+  unsigned phonetic_depth_ = 0;
+  bool in_t_ = false;
+};
+
+}  // namespace workbook

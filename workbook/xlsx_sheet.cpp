@@ -1,0 +1,244 @@
+// The worksheet part's markup (<row>, <c>, <v>, <is>) turned into rows of cell texts.
+#include "workbook/xlsx_sheet.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/error.h"
+#include "workbook/limits.h"
+#include "workbook/xlsx_parts.h"
+#include "workbook/xlsx_text.h"
+
+namespace workbook {
+namespace {
+
+constexpr std::size_t kChunkBytes = 128 * 1024;
+
+// "2024-03-01T10:20:30Z" or "2024-03-01T00:00:00" as the cell-text rule writes dates.
+void append_iso_date(std::string& out, std::string_view v) {
+  auto t = v.find('T');
+  if (t == std::string_view::npos) {
+    out.append(v);
+    return;
+  }
+  std::string_view date = v.substr(0, t), time = v.substr(t + 1);
+  auto cut = time.find_first_of(".Z+");
+  time = time.substr(0, cut);
+  if (date.empty()) {
+    out.append(time);
+  } else {
+    out.append(date);
+    if (!time.empty() && time != "00:00:00" && time != "00:00") {
+      out.push_back(' ');
+      out.append(time);
+    }
+  }
+}
+
+}  // namespace
+
+XlsxSheetReader::XlsxSheetReader(ZipArchive& zip, const std::string& part, std::string sheet_name,
+                                 XlsxSheetContext context)
+    : entry_(zip.open(part)),
+      where_("\"" + zip.path() + "\", sheet \"" + sheet_name + "\""),
+      context_(context),
+      parser_(*this, describe_part(zip, part)),
+      chunk_(kChunkBytes, '\0') {
+  // Parse up to the sheet data so that the declared range is known before the first row.
+  while (!seen_sheet_data_ && !eof_) pump();
+}
+
+void XlsxSheetReader::pump() {
+  std::size_t n = entry_->read(chunk_.data(), chunk_.size());
+  eof_ = n == 0;
+  parser_.feed(chunk_.data(), n, eof_);
+}
+
+bool XlsxSheetReader::next_row(Row& row) {
+  while (head_ == count_) {
+    if (eof_) return false;
+    head_ = count_ = 0;
+    pump();
+  }
+  std::swap(row, pending_[head_++]);
+  return true;
+}
+
+void XlsxSheetReader::fail_cell(const std::string& what) const {
+  throw platform::Error("The workbook " + where_ + ", cell " + column_letters(column_) +
+                        std::to_string(row_ + 1) + ": " + what + ".");
+}
+
+void XlsxSheetReader::start(std::string_view name, const char** attrs) {
+  if (in_cell_) {
+    if (name == "v") {
+      in_value_ = true;
+    } else if (name == "is") {
+      in_inline_ = has_inline_ = true;
+      inline_item_.reset();
+    } else if (in_inline_) {
+      inline_item_.start(name);
+    }
+  } else if (in_row_) {
+    if (name == "c") start_cell(attrs);
+  } else if (in_sheet_data_) {
+    if (name == "row") start_row(attrs);
+  } else if (name == "sheetData") {
+    in_sheet_data_ = seen_sheet_data_ = true;
+  } else if (name == "dimension") {
+    const char* ref = xml_attribute(attrs, "ref");
+    if (!ref) return;
+    std::string_view r(ref);
+    auto colon = r.find(':');
+    auto first = parse_cell_ref(r.substr(0, colon));
+    auto last = colon == std::string_view::npos ? first : parse_cell_ref(r.substr(colon + 1));
+    if (first && last && first->row <= last->row && first->column <= last->column)
+      declared_ = Range{first->row, last->row, first->column, last->column};
+  }
+}
+
+void XlsxSheetReader::start_row(const char** attrs) {
+  const char* r = xml_attribute(attrs, "r");
+  if (r) {
+    auto n = parse_row_number(r);
+    if (!n)
+      throw platform::Error("The workbook " + where_ + " has a row numbered \"" + std::string(r) +
+                            "\", which is not a row of a worksheet.");
+    row_ = *n;
+  } else {
+    if (last_row_ + 1 >= limits::kMaxRows)
+      throw platform::Error("The workbook " + where_ + " has more rows than the limit of " +
+                            std::to_string(limits::kMaxRows) + ".");
+    row_ = static_cast<std::uint32_t>(last_row_ + 1);
+  }
+  if (static_cast<std::int64_t>(row_) <= last_row_)
+    throw platform::Error("The workbook " + where_ + " lists row " + std::to_string(row_ + 1) +
+                          " after row " + std::to_string(last_row_ + 1) + " (rows out of order).");
+  last_row_ = row_;
+  last_column_ = -1;
+  in_row_ = true;
+  if (count_ == pending_.size()) pending_.emplace_back();
+  pending_[count_].clear();
+  pending_[count_].index = row_;
+}
+
+void XlsxSheetReader::start_cell(const char** attrs) {
+  const char* r = nullptr;
+  const char* t = nullptr;
+  const char* s = nullptr;
+  for (const char** a = attrs; a[0]; a += 2) {
+    std::string_view n = xml_local_name(a[0]);
+    if (n == "r")
+      r = a[1];
+    else if (n == "t")
+      t = a[1];
+    else if (n == "s")
+      s = a[1];
+  }
+  if (r) {
+    auto ref = parse_cell_ref(r);
+    if (!ref)
+      throw platform::Error("The workbook " + where_ + " has a cell \"" + std::string(r) +
+                            "\", which is not a cell of a worksheet.");
+    column_ = ref->column;
+  } else {
+    if (last_column_ + 1 >= limits::kMaxColumns)
+      throw platform::Error("The workbook " + where_ + " has more columns in row " +
+                            std::to_string(row_ + 1) + " than the limit of " +
+                            std::to_string(limits::kMaxColumns) + ".");
+    column_ = static_cast<std::uint32_t>(last_column_ + 1);
+  }
+  if (static_cast<std::int64_t>(column_) <= last_column_)
+    fail_cell("the cell comes after a cell to its right (cells out of order)");
+  last_column_ = column_;
+  type_ = t && t[0] ? t[0] : 'n';
+  if (t && std::strcmp(t, "str") == 0) type_ = 'f';  // formula text
+  date_style_ = false;
+  if (s) {
+    unsigned long style = std::strtoul(s, nullptr, 10);
+    date_style_ = style < context_.date_styles->size() && (*context_.date_styles)[style];
+  }
+  value_.clear();
+  has_inline_ = false;
+  in_cell_ = true;
+}
+
+void XlsxSheetReader::end(std::string_view name) {
+  if (in_cell_) {
+    if (name == "v") {
+      in_value_ = false;
+    } else if (name == "is") {
+      in_inline_ = false;
+      inline_text_.clear();
+      inline_item_.finish(inline_text_);
+    } else if (name == "c") {
+      finish_cell();
+      in_cell_ = in_value_ = in_inline_ = false;
+    } else if (in_inline_) {
+      inline_item_.end(name);
+    }
+  } else if (in_row_) {
+    if (name == "row") {
+      in_row_ = false;
+      if (!pending_[count_].empty()) ++count_;
+    }
+  } else if (name == "sheetData") {
+    in_sheet_data_ = false;
+  }
+}
+
+void XlsxSheetReader::text(std::string_view t) {
+  if (in_value_) {
+    if (value_.size() + t.size() > limits::kMaxCellTextBytes)
+      fail_cell("the value is longer than a cell can hold");
+    value_.append(t);
+  } else if (in_inline_) {
+    inline_item_.text(t, where_);
+  }
+}
+
+void XlsxSheetReader::finish_cell() {
+  cell_text_.clear();
+  if (has_inline_) {
+    cell_text_ = inline_text_;
+  } else {
+    switch (type_) {
+      case 's': {
+        char* end = nullptr;
+        unsigned long i = std::strtoul(value_.c_str(), &end, 10);
+        if (value_.empty()) break;
+        if (*end || i >= context_.strings->size())
+          fail_cell("it refers to shared string " + value_ + ", which the workbook lacks");
+        cell_text_.append(context_.strings->at(i));
+        break;
+      }
+      case 'f':  // formula text result
+        append_unescaped(cell_text_, value_);
+        break;
+      case 'b':
+        if (!value_.empty()) cell_text_ = value_ == "0" ? "FALSE" : "TRUE";
+        break;
+      case 'e':
+        cell_text_ = value_;
+        break;
+      case 'd':
+        append_iso_date(cell_text_, value_);
+        break;
+      default:
+        if (value_.empty()) break;
+        if (!date_style_ && is_canonical_number_text(value_)) {
+          cell_text_ = value_;
+        } else if (auto number = parse_number(value_)) {
+          if (date_style_)
+            append_date_text(cell_text_, *number, context_.date_system);
+          else
+            append_number_text(cell_text_, *number);
+        } else {
+          cell_text_ = value_;  // not a number after all: kept as written
+        }
+    }
+  }
+  if (!cell_text_.empty()) pending_[count_].add(column_, cell_text_);
+}
+
+}  // namespace workbook

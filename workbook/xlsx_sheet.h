@@ -1,0 +1,64 @@
+// Reads the cells of one worksheet of an .xlsx package, row by row, without holding the sheet:
+// the part is inflated and parsed a chunk at a time as rows are asked for.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "workbook/cell_text.h"
+#include "workbook/reader.h"
+#include "workbook/xlsx_shared_strings.h"
+#include "workbook/xml_parser.h"
+#include "workbook/zip_archive.h"
+
+namespace workbook {
+
+struct XlsxSheetContext {
+  const SharedStrings* strings;
+  const std::vector<bool>* date_styles;
+  DateSystem date_system;
+};
+
+// The archive, strings and styles must outlive the reader.
+class XlsxSheetReader : public SheetReader, private XmlHandler {
+ public:
+  XlsxSheetReader(ZipArchive& zip, const std::string& part, std::string sheet_name,
+                  XlsxSheetContext context);
+  bool next_row(Row& row) override;
+  std::optional<Range> declared_range() const override { return declared_; }
+
+ private:
+  void start(std::string_view name, const char** attrs) override;
+  void end(std::string_view name) override;
+  void text(std::string_view t) override;
+  void pump();  // parses the next chunk of the part
+  void start_row(const char** attrs);
+  void start_cell(const char** attrs);
+  void finish_cell();
+  [[noreturn]] void fail_cell(const std::string& what) const;
+
+  std::unique_ptr<ZipArchive::Entry> entry_;
+  std::string where_;
+  XlsxSheetContext context_;
+  XmlParser parser_;
+  std::string chunk_;
+  bool eof_ = false;
+  std::optional<Range> declared_;
+
+  std::vector<Row> pending_;  // rows parsed but not yet handed out; reused
+  std::size_t head_ = 0, count_ = 0;
+
+  bool in_sheet_data_ = false, seen_sheet_data_ = false, in_row_ = false, in_cell_ = false;
+  bool in_value_ = false, in_inline_ = false, has_inline_ = false;
+  std::int64_t last_row_ = -1;
+  std::uint32_t row_ = 0;
+  std::int64_t last_column_ = -1;
+  std::uint32_t column_ = 0;
+  char type_ = 'n';
+  bool date_style_ = false;
+  std::string value_, inline_text_, cell_text_;
+  StringItemText inline_item_;
+};
+
+}  // namespace workbook

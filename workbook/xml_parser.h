@@ -1,0 +1,53 @@
+// Expat behind a small push interface for the .xlsx parts: element names without their
+// namespace prefix, DTDs and entity declarations refused, nesting depth capped.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+namespace workbook {
+
+class XmlHandler {
+ public:
+  virtual ~XmlHandler() = default;
+  // Names come without prefix ("x:row" is "row"); attrs is expat's name/value list.
+  virtual void start(std::string_view name, const char** attrs) = 0;
+  virtual void end(std::string_view name) = 0;
+  virtual void text(std::string_view) {}
+};
+
+// The value of the attribute with this name (prefix ignored), or nullptr.
+const char* xml_attribute(const char** attrs, std::string_view name);
+std::string_view xml_local_name(const char* name);
+
+class XmlParser {
+ public:
+  // where: the file and part, for messages.
+  XmlParser(XmlHandler& handler, std::string where);
+  ~XmlParser();
+  XmlParser(const XmlParser&) = delete;
+  XmlParser& operator=(const XmlParser&) = delete;
+
+  // Throws platform::Error naming the part for malformed XML, a DTD, a crossed limit, or
+  // whatever a handler threw.
+  void feed(const char* data, std::size_t size, bool last);
+
+ private:
+  static void on_start(void* self, const char* name, const char** attrs);
+  static void on_end(void* self, const char* name);
+  static void on_text(void* self, const char* text, int len);
+  static void on_doctype(void* self, const char*, const char*, const char*, int);
+  static void on_entity(void* self, const char*, int, const char*, int, const char*, const char*,
+                        const char*, const char*);
+  void stop(std::exception_ptr error);
+
+  void* parser_;  // XML_Parser
+  XmlHandler& handler_;
+  std::string where_;
+  unsigned depth_ = 0;
+  long long fed_ = 0, last_event_ = 0;  // byte positions, for the token-size limit
+  std::exception_ptr error_;
+};
+
+}  // namespace workbook

@@ -1,0 +1,69 @@
+// The zip container of an .xlsx package, over minizip: lists the parts and inflates one part at
+// a time in chunks, with the size and ratio caps of limits.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace workbook {
+
+class ZipArchive {
+ public:
+  // Throws platform::Error naming the file when it is not a readable zip archive.
+  explicit ZipArchive(std::string path);
+  ~ZipArchive();
+  ZipArchive(const ZipArchive&) = delete;
+  ZipArchive& operator=(const ZipArchive&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Part names are matched without regard to ASCII case, with "\" read as "/" and a leading
+  // "/" ignored, as some writers spell them.
+  bool contains(std::string_view name) const;
+
+  // Streams one part. Only one part is open at a time.
+  class Entry {
+   public:
+    ~Entry();
+    Entry(const Entry&) = delete;
+    Entry& operator=(const Entry&) = delete;
+    // Up to capacity inflated bytes; 0 at the end. Throws on a corrupt part or a crossed cap.
+    std::size_t read(char* buffer, std::size_t capacity);
+    const std::string& name() const { return name_; }
+
+   private:
+    friend class ZipArchive;
+    Entry(ZipArchive& zip, std::string name, std::uint64_t compressed);
+    ZipArchive& zip_;
+    std::string name_;
+    std::uint64_t compressed_;
+    std::uint64_t inflated_ = 0;
+    bool done_ = false;
+  };
+  // Throws platform::Error naming the file and part when the part is missing or encrypted.
+  std::unique_ptr<Entry> open(std::string_view name);
+  // The whole part, for the small ones (relationships, workbook) only.
+  std::string read_all(std::string_view name, std::uint64_t max_bytes);
+
+  [[noreturn]] void fail(std::string_view what) const;
+
+ private:
+  struct Part {
+    std::string key;  // normalised name
+    std::uint64_t pos_in_central_dir, num_of_file;
+  };
+  std::optional<std::size_t> find(std::string_view name) const;
+
+  std::string path_;
+  void* handle_ = nullptr;  // unzFile
+  std::vector<Part> parts_;
+  bool entry_open_ = false;
+};
+
+// The normalised form under which part names are compared.
+std::string zip_part_key(std::string_view name);
+
+}  // namespace workbook
