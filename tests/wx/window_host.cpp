@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s LIBRARY CONFIG_FILE [--wx-app] [--config-only]\n", argv[0]);
     return 2;
   }
+  // Line by line: the driver watches the output while the host runs.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   bool wx_app = false, config_only = false;
   for (int i = 3; i < argc; ++i) {
     wx_app |= std::strcmp(argv[i], "--wx-app") == 0;
