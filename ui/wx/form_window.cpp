@@ -149,7 +149,8 @@ void FormWindow::build(const Control* parent, wxWindow* into) {
     if (!c->hint().empty()) widget->SetToolTip(wx_text(c->hint()));
   }
   if (auto* pages = dynamic_cast<const PageControl*>(parent)) {
-    if (pages->active_index() >= 0) static_cast<wxNotebook*>(into)->SetSelection(pages->active_index());
+    if (pages->active_index() >= 0)
+      static_cast<wxNotebook*>(into)->SetSelection(pages->active_index());
   }
 }
 
@@ -168,8 +169,8 @@ wxWindow* FormWindow::make_widget(Control& c, wxWindow* parent) {
   }
   if (auto* combo = dynamic_cast<ComboBox*>(&c)) {
     long style = combo->style() == ComboBox::Style::DropDownList ? wxCB_READONLY : wxCB_DROPDOWN;
-    auto* widget = new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition,
-                                  wxDefaultSize, wx_items(combo->items()), style | wxTE_PROCESS_ENTER);
+    auto* widget = new wxComboBox(parent, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                  wx_items(combo->items()), style | wxTE_PROCESS_ENTER);
     if (combo->item_index() >= 0) widget->SetSelection(combo->item_index());
     if (combo->style() == ComboBox::Style::DropDown) widget->ChangeValue(wx_text(combo->text()));
     bind_combo(*combo, widget);
@@ -181,7 +182,8 @@ wxWindow* FormWindow::make_widget(Control& c, wxWindow* parent) {
     bind_button(*button, widget);
     return widget;
   }
-  if (auto* separator = dynamic_cast<Separator*>(&c)) return new SeparatorWindow(parent, *separator);
+  if (auto* separator = dynamic_cast<Separator*>(&c))
+    return new SeparatorWindow(parent, *separator);
   if (auto* image = dynamic_cast<Image*>(&c)) return new PictureWindow(parent, *image);
   if (auto* panel = dynamic_cast<Panel*>(&c)) return new PanelWindow(parent, *panel);
   if (auto* memo = dynamic_cast<Memo*>(&c)) {
@@ -243,7 +245,7 @@ bool FormWindow::dialog_key(int vk, bool shift) {
 
 void FormWindow::bind_edit(Edit& edit, wxTextCtrl* widget) {
   widget->Bind(wxEVT_KEY_DOWN, [this, &edit](wxKeyEvent& e) {
-    int vk = virtual_key(e.GetKeyCode());
+    int vk = virtual_key(e.GetKeyCode(), static_cast<unsigned>(e.GetUnicodeKey()));
     if (ended_ || vk == 0) {
       e.Skip();
       return;
@@ -481,7 +483,8 @@ void FormWindow::sync(Control& c, Change what) {
       } else if (combo->style() == ComboBox::Style::DropDownList) {
         box->SetSelection(wxNOT_FOUND);
       }
-      if (combo->style() == ComboBox::Style::DropDown && box->GetValue() != wx_text(combo->text())) {
+      if (combo->style() == ComboBox::Style::DropDown &&
+          box->GetValue() != wx_text(combo->text())) {
         box->ChangeValue(wx_text(combo->text()));
       }
     }
@@ -514,7 +517,8 @@ void FormWindow::sync(Control& c, Change what) {
   } else if (auto* page = dynamic_cast<Page*>(&c)) {
     auto* book = static_cast<wxNotebook*>(widget->GetParent());
     int index = book->FindPage(widget);
-    if (index != wxNOT_FOUND) book->SetPageText(static_cast<std::size_t>(index), wx_text(page->caption()));
+    if (index != wxNOT_FOUND)
+      book->SetPageText(static_cast<std::size_t>(index), wx_text(page->caption()));
   } else if (auto* grid = dynamic_cast<DataGrid*>(&c)) {
     refresh_grid_window(widget, *grid, what);
   }

@@ -32,7 +32,8 @@ void fill(wxGrid& widget, const DataGrid& grid) {
     widget.SetColAttr(c, attr);
     int field = table.field_index(column.field);
     for (int r = 0; r < rows; ++r) {
-      wxString value = field < 0 ? wxString() : wx_text(table.value(std::size_t(r), std::size_t(field)));
+      wxString value =
+          field < 0 ? wxString() : wx_text(table.value(std::size_t(r), std::size_t(field)));
       if (widget.GetCellValue(r, c) != value) widget.SetCellValue(r, c, value);
     }
   }

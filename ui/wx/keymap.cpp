@@ -63,7 +63,7 @@ constexpr KeyPair kKeys[] = {
 
 }  // namespace
 
-int virtual_key(int code) {
+int virtual_key(int code, unsigned int unicode) {
   if (code >= WXK_NUMPAD0 && code <= WXK_NUMPAD9) return vk::Numpad0 + (code - WXK_NUMPAD0);
   if (code >= '0' && code <= '9') return vk::Key0 + (code - '0');
   if (code >= 'A' && code <= 'Z') return vk::KeyA + (code - 'A');
@@ -72,8 +72,9 @@ int virtual_key(int code) {
   for (const auto& k : kKeys) {
     if (k.wx == code) return k.vk;
   }
-  // Characters beyond the keyboard's own arrive through an input method.
-  if (code > 127 && code < WXK_START) return vk::ProcessKey;
+  if ((code > 127 && code < WXK_START) || (code == WXK_NONE && unicode > 127)) {
+    return vk::ProcessKey;
+  }
   return 0;
 }
 

@@ -17,7 +17,8 @@ int frame_width(const Control* container) {
 void layout_children(const Form& form, const Control* parent, Rect area,
                      std::map<const Control*, Rect>& placed) {
   int inset = frame_width(parent);
-  Rect free{inset, inset, std::max(0, area.width - 2 * inset), std::max(0, area.height - 2 * inset)};
+  Rect free{inset, inset, std::max(0, area.width - 2 * inset),
+            std::max(0, area.height - 2 * inset)};
   for (const Control* c : form.children(parent)) {
     Rect r = c->bounds();
     // Hidden controls give up no room, as on Windows.

@@ -33,8 +33,8 @@ Runtime& runtime() {
 }
 
 [[noreturn]] void fail(const std::string& why) {
-  std::string message = "no user interface is available: " + why +
-                        ", and PORT_UI_SCRIPT names no script to play";
+  std::string message =
+      "no user interface is available: " + why + ", and PORT_UI_SCRIPT names no script to play";
   std::cerr << message << std::endl;
   throw platform::Error(message);
 }

@@ -61,8 +61,7 @@ wxFont make_font(const Font& font, const wxFont& base) {
 }
 
 PictureWindow::PictureWindow(wxWindow* parent, const Image& image)
-    : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE),
-      image_(image) {
+    : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE), image_(image) {
   SetBackgroundStyle(wxBG_STYLE_PAINT);
   Bind(wxEVT_PAINT, &PictureWindow::paint, this);
   refresh_picture();
@@ -89,8 +88,8 @@ void PictureWindow::paint(wxPaintEvent&) {
   if (image_.stretch()) {
     wxSize size = GetClientSize();
     if (size.x > 0 && size.y > 0) {
-      dc.DrawBitmap(
-          wxBitmap(bitmap_.ConvertToImage().Scale(size.x, size.y, wxIMAGE_QUALITY_HIGH)), 0, 0);
+      dc.DrawBitmap(wxBitmap(bitmap_.ConvertToImage().Scale(size.x, size.y, wxIMAGE_QUALITY_HIGH)),
+                    0, 0);
     }
   } else {
     dc.DrawBitmap(bitmap_, 0, 0);
