@@ -4,6 +4,7 @@
 #   drive_windows.py HOST LIBRARY import       configuration dialog, then an import
 #   drive_windows.py HOST LIBRARY wx-host      the same plug-in inside a host that is a wx program
 #   drive_windows.py HOST LIBRARY no-display   no display and no script: a clear failure
+#   drive_windows.py HOST LIBRARY screenshots FOLDER   pictures of the dialogs (scripts/screenshots)
 import os
 import select
 import shutil
@@ -190,6 +191,61 @@ def icon_drawn(session, rect, red):
     return spread > 0.05 and (not red or r > g + 0.1)
 
 
+def screenshot(s, rects, path):
+    """The part of the screen that holds all of rects, as a PNG."""
+    left = min(r[0] for r in rects)
+    top = min(r[1] for r in rects)
+    right = max(r[0] + r[2] for r in rects)
+    bottom = max(r[1] + r[3] for r in rects)
+    time.sleep(0.5)  # let the last paint reach the screen
+    subprocess.run(["import", "-display", s.display, "-window", "root", "-crop",
+                    "%dx%d+%d+%d" % (right - left, bottom - top, left, top), "+repage", path],
+                   check=True, timeout=WAIT)
+
+
+def take_screenshots(s, workbook, folder):
+    with open(s.ini, "w") as f:
+        f.write("[CHANGCOL]\nDELIMITER=2\nKHBHORDER=1\nKHBHNAME=KHBH\nKHXMORDER=2\n"
+                "KHXMNAME=KHXM\nKHZHORDER=3\nKHZHNAME=KHZH\nJYJORDER=4\nJYJNAME=JYJE\n"
+                "[PUBLICPROPERTY]\nNONCETYPENAME=CHANGCOL\nCOUNT=4\n")
+    form = "TFrmSetExcelINI"
+    s.control_state(form, "EdJYJ", ['text="4"'], "the loaded settings")
+    dialog = s.wait("the dialog", lambda st: st["forms"].get(form))["rect"]
+    screenshot(s, [dialog], os.path.join(folder, "configuration-dialog.png"))
+    s.click(s.control(form, "EdKHMC")["rect"])
+    s.key("BackSpace")
+    s.type("1")
+    s.click(s.control(form, "BuOk")["rect"])
+    message = s.wait("the duplicate message", lambda st: st["message"])
+    screenshot(s, [dialog, message["rect"]], os.path.join(folder, "message-box.png"))
+    s.click(message["buttons"]["确定"])
+    s.wait("the message box to close", lambda st: st["message"] is None)
+    s.click(s.control(form, "EdKHMC")["rect"])
+    s.key("BackSpace")
+    s.type("2")
+    s.click(s.control(form, "BuOk")["rect"])
+    s.wait_output("the dialog saved", "config 0")
+    s.wait("the file dialog", lambda st: st["file_dialog"])
+    time.sleep(1)
+    s.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
+    s.key("ctrl+l")
+    time.sleep(0.3)
+    s.type(os.path.basename(workbook))
+    time.sleep(0.3)
+    s.key("Return")
+    combo = s.control("TUSelSheet", "ComboBox1")
+    x, y, w, h = combo["rect"]
+    s.click(combo["rect"], dx=w - 8)
+    time.sleep(0.5)
+    s.key("Down", "Return")
+    s.control_state("TUSelSheet", "ComboBox1", ["index=1"], "the first worksheet to be chosen")
+    dialog = s.wait("the dialog", lambda st: st["forms"].get("TUSelSheet"))["rect"]
+    screenshot(s, [dialog], os.path.join(folder, "sheet-selection-dialog.png"))
+    s.click(s.control("TUSelSheet", "Button1")["rect"])
+    s.wait_output("the import", "done")
+    s.finish()
+
+
 def make_workbook(path):
     import xlwt
     book = xlwt.Workbook(encoding="utf-8")
@@ -299,6 +355,11 @@ def main():
             session = Session(host, library, workdir, display, [])
             configure(session)
             run_import(session, workbook)
+        elif scenario == "screenshots":
+            workbook = os.path.join(workdir, "book.xls")
+            make_workbook(workbook)
+            session = Session(host, library, workdir, display, [])
+            take_screenshots(session, workbook, os.path.abspath(sys.argv[4]))
         elif scenario == "wx-host":
             session = Session(host, library, workdir, display, ["--wx-app", "--config-only"])
             session.wait_output("the host's own application", "host app started")
