@@ -5,6 +5,7 @@
 #   drive_windows.py HOST LIBRARY wx-host      the same plug-in inside a host that is a wx program
 #   drive_windows.py HOST LIBRARY no-display   no display and no script: a clear failure
 #   drive_windows.py HOST LIBRARY screenshots FOLDER   pictures of the dialogs (scripts/screenshots)
+#   drive_windows.py under-xvfb COMMAND...     runs a command with its own Xvfb as the display
 import os
 import select
 import shutil
@@ -334,7 +335,20 @@ def run_import(s, workbook):
     expect("record 2 C002|Li|6222000033334444|42|||" in out, "records:\n" + "\n".join(out))
 
 
+def under_xvfb(command):
+    xvfb, display = start_xvfb()
+    try:
+        env = dict(os.environ, DISPLAY=display, NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory")
+        env.pop("WAYLAND_DISPLAY", None)
+        return subprocess.run(command, env=env, timeout=100).returncode
+    finally:
+        xvfb.kill()
+        xvfb.wait()
+
+
 def main():
+    if sys.argv[1] == "under-xvfb":
+        return under_xvfb(sys.argv[2:])
     host, library, scenario = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
     workdir = tempfile.mkdtemp(prefix="sheetport-windows-")
     xvfb = None

@@ -85,6 +85,7 @@ FormWindow::FormWindow(Form& form)
       form_(form) {
   // Return and Escape mean only what the form's default and cancel buttons make them mean.
   SetEscapeId(wxID_NONE);
+  SetName(wx_text(form.name()));
   SetAffirmativeId(wxID_NONE);
   build(nullptr, this);
   apply_fonts();
@@ -109,8 +110,20 @@ FormWindow::FormWindow(Form& form)
     e.Skip();
   });
   Bind(wxEVT_SHOW, [this](wxShowEvent& e) {
-    if (e.IsShown()) CallAfter([this] { focus_widget(); });
+    if (e.IsShown()) {
+      CallAfter([this] {
+        // Asks for the keyboard, which without a window manager nobody else hands over.
+        Raise();
+        focus_widget();
+      });
+    }
     screen_log_changed();
+    e.Skip();
+  });
+  Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& e) {
+    // Coming back to the window gives the focus back to the form's focused control, whatever
+    // GTK picked on its own.
+    if (e.GetActive()) CallAfter([this] { focus_widget(); });
     e.Skip();
   });
   Bind(wxEVT_MOVE, [](wxMoveEvent& e) {
@@ -142,6 +155,8 @@ void FormWindow::build(const Control* parent, wxWindow* into) {
       widget = make_widget(*c, into);
     }
     widgets_[c] = widget;
+    // Named as the control, so tools (and tests) can find a control's widget by its name.
+    widget->SetName(wx_text(c->name()));
     bind_common(*c, widget);
     if (c->is_container()) build(c, widget);
     if (!c->visible()) widget->Hide();
@@ -230,7 +245,13 @@ void FormWindow::bind_common(Control& c, wxWindow* widget) {
   if (!c.focusable()) return;
   widget->Bind(wxEVT_SET_FOCUS, [this, &c](wxFocusEvent& e) {
     e.Skip();
+    if (form_.focused() == &c) focus_placed_ = true;
     if (syncing_ || ended_ || form_.focused() == &c) return;
+    if (!focus_placed_) {
+      // GTK focusing a widget of its own choice as the window comes up: the form's choice wins.
+      CallAfter([this] { focus_widget(); });
+      return;
+    }
     syncing_ = true;
     form_.set_focus(&c);
     syncing_ = false;

@@ -56,6 +56,7 @@ class FormWindow : public wxDialog, public Observer, public ScreenLogSource {
   std::map<const Control*, wxWindow*> widgets_;
   bool syncing_ = false;  // a widget is being set from its control: its events are echoes
   bool ended_ = false;
+  bool focus_placed_ = false;  // the form's focused control has had the focus once
   ScreenLogEntry log_entry_{this};
 };
 
