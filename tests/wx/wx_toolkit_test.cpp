@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/gauge.h>
+#include <wx/grid.h>
 #include <wx/msgdlg.h>
+#include <wx/notebook.h>
+#include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
 #include <wx/window.h>
@@ -275,6 +279,91 @@ TEST_F(WxToolkitTest, AStopButtonWorksWhileAHandlerLoopsProcessingMessages) {
               }});
   EXPECT_TRUE(clicked_stop);
   EXPECT_TRUE(form.stopped);
+}
+
+struct TImport : ui::Form {
+  ui::PageControl Pages{*this, "Pages"};
+  ui::Page PageMap{*this, "PageMap", Pages};
+  ui::Page PageLog{*this, "PageLog", Pages};
+  ui::DataGrid Grid{*this, "Grid", &PageMap};
+  ui::Memo Log{*this, "Log", &PageLog};
+  ui::ProgressBar Progress{*this, "Progress"};
+  std::vector<std::string> edits;
+  int page_changes = 0;
+  TImport() : ui::Form("TImport") {
+    set_caption("导入");
+    set_client_size(420, 300);
+    Pages.set_bounds({0, 0, 420, 250});
+    PageMap.set_caption("对应");
+    PageLog.set_caption("日志");
+    Grid.set_align(ui::Align::Client);
+    Grid.table().set_fields({"dest", "source"});
+    Grid.add_column({"目标", "dest", 120, true, {}});
+    Grid.add_column({"来源", "source", 120, false, {}});
+    Grid.table().append_row({"客户编号", "A"});
+    Grid.table().append_row({"客户名称", ""});
+    Log.set_align(ui::Align::Client);
+    Progress.set_bounds({10, 260, 400, 20});
+    Progress.set_range(0, 10);
+    Grid.on_cell_edited = [this](ui::DataGrid& g, std::size_t row, std::size_t col) {
+      edits.push_back(g.table().value(row, col));
+    };
+    Pages.on_change = [this](ui::PageControl&) { ++page_changes; };
+    create();
+  }
+};
+
+TEST_F(WxToolkitTest, GridsMemosProgressAndPagesFollowTheirControlsBothWays) {
+  TImport form;
+  auto grid = [] { return static_cast<wxGrid*>(widget("Grid")); };
+  std::string cell_before, cell_after, memo_text;
+  int gauge_value = -1;
+  show(form, {[&] {
+                if (grid() == nullptr || !grid()->IsShownOnScreen()) return false;
+                cell_before = std::string(grid()->GetCellValue(0, 0).utf8_str());
+                // Code changes reach the widgets.
+                form.Grid.table().set_value(1, "dest", "客户账号");
+                form.Log.add_line("第2行: 金额不对");
+                form.Progress.set_position(4);
+                cell_after = std::string(grid()->GetCellValue(1, 0).utf8_str());
+                memo_text =
+                    std::string(static_cast<wxTextCtrl*>(widget("Log"))->GetValue().utf8_str());
+                gauge_value = static_cast<wxGauge*>(widget("Progress"))->GetValue();
+                // A person types into the editable column's second row.
+                wxRect cell = grid()->CellToRect(1, 1);
+                wxPoint at = grid()->GetGridWindow()->ClientToScreen(
+                    grid()->CalcScrolledPosition(cell.GetPosition()));
+                wxUIActionSimulator sim;
+                sim.MouseMove(0, 0);
+                sim.MouseMove(at.x + cell.width / 2, at.y + cell.height / 2);
+                sim.MouseClick();
+                return true;
+              },
+              [&] {
+                if (grid()->GetGridCursorRow() != 1 || grid()->GetGridCursorCol() != 1)
+                  return false;
+                wxUIActionSimulator sim;
+                sim.Text("B");
+                sim.Char(WXK_RETURN);
+                return true;
+              },
+              [&] {
+                if (form.edits.empty()) return false;
+                static_cast<wxNotebook*>(widget("Pages"))->SetSelection(1);
+                return true;
+              },
+              [&] {
+                if (form.Pages.active_index() != 1) return false;
+                form.close();
+                return true;
+              }});
+  EXPECT_EQ(cell_before, "客户编号");
+  EXPECT_EQ(cell_after, "客户账号");
+  EXPECT_EQ(memo_text, "第2行: 金额不对");
+  EXPECT_EQ(gauge_value, 4);
+  EXPECT_EQ(form.edits, (std::vector<std::string>{"B"}));
+  EXPECT_EQ(form.Grid.table().value(1, "source"), "B");
+  EXPECT_EQ(form.page_changes, 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <wx/button.h>
 #include <wx/combobox.h>
 #include <wx/gauge.h>
+#include <wx/grid.h>
 #include <wx/notebook.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -123,7 +124,12 @@ FormWindow::FormWindow(Form& form)
   Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& e) {
     // Coming back to the window gives the focus back to the form's focused control, whatever
     // GTK picked on its own.
-    if (e.GetActive()) CallAfter([this] { focus_widget(); });
+    if (e.GetActive()) {
+      CallAfter([this] {
+        focus_widget();
+        focus_placed_ = true;
+      });
+    }
     e.Skip();
   });
   Bind(wxEVT_MOVE, [](wxMoveEvent& e) {
@@ -243,6 +249,8 @@ wxWindow* FormWindow::make_widget(Control& c, wxWindow* parent) {
 
 void FormWindow::bind_common(Control& c, wxWindow* widget) {
   if (!c.focusable()) return;
+  // A grid takes the focus in its cell area, a window of its own.
+  if (auto* grid = dynamic_cast<wxGrid*>(widget)) widget = grid->GetGridWindow();
   widget->Bind(wxEVT_SET_FOCUS, [this, &c](wxFocusEvent& e) {
     e.Skip();
     if (form_.focused() == &c) focus_placed_ = true;
