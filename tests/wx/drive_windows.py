@@ -9,6 +9,7 @@
 import os
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -347,6 +348,8 @@ def under_xvfb(command):
 
 
 def main():
+    # A test runner's timeout ends the driver with SIGTERM: Xvfb and the host still go.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
     if sys.argv[1] == "under-xvfb":
         return under_xvfb(sys.argv[2:])
     host, library, scenario = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
@@ -355,12 +358,15 @@ def main():
     session = None
     try:
         if scenario == "no-display":
-            session = Session(host, library, workdir, None, [])
-            session.finish()
-            out = session.stdout().splitlines()
-            expect("config 1" in out and "list 0" in out, "host output:\n" + "\n".join(out))
-            expect("no user interface is available" in session.stderr(),
-                   "no word on stderr:\n" + session.stderr())
+            # Neither a display named, nor one named that cannot be opened.
+            for display, why in [(None, "there is no display"),
+                                 (":65000", "the display cannot be opened")]:
+                session = Session(host, library, workdir, display, [])
+                session.finish()
+                out = session.stdout().splitlines()
+                expect("config 1" in out and "list 0" in out, "host output:\n" + "\n".join(out))
+                expect("no user interface is available: " + why in session.stderr(),
+                       "no word on stderr:\n" + session.stderr())
             return 0
         xvfb, display = start_xvfb()
         if scenario == "import":
