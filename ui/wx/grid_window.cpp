@@ -1,12 +1,31 @@
 // The wx grid of a DataGrid control.
 #include "ui/wx/grid_window.h"
 
+#include <wx/combobox.h>
 #include <wx/grid.h>
 
 #include "ui/wx/widgets.h"
 
 namespace ui::wx {
 namespace {
+
+// A pick-list cell: choose from the list or type any text, the typing starting with the key
+// that began the edit (the stock editor drops that key).
+class PickListEditor : public wxGridCellChoiceEditor {
+ public:
+  explicit PickListEditor(const wxArrayString& items) : wxGridCellChoiceEditor(items, true) {}
+  PickListEditor(const PickListEditor&) = default;
+  wxGridCellEditor* Clone() const override { return new PickListEditor(*this); }
+  void StartingKey(wxKeyEvent& event) override {
+    wxChar ch = event.GetUnicodeKey();
+    if (ch == WXK_NONE || ch < 0x20) {
+      event.Skip();
+      return;
+    }
+    Combo()->SetValue(wxString(ch));
+    Combo()->SetInsertionPointEnd();
+  }
+};
 
 void fill(wxGrid& widget, const DataGrid& grid) {
   const Table& table = grid.table();
@@ -27,7 +46,7 @@ void fill(wxGrid& widget, const DataGrid& grid) {
       wxArrayString items;
       for (const auto& item : column.pick_list) items.Add(wx_text(item));
       // Typing a text that is not in the list stays allowed.
-      attr->SetEditor(new wxGridCellChoiceEditor(items, true));
+      attr->SetEditor(new PickListEditor(items));
     }
     widget.SetColAttr(c, attr);
     int field = table.field_index(column.field);
