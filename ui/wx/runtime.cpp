@@ -3,6 +3,7 @@
 
 #include <wx/app.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 #include <cstdlib>
 #include <iostream>
@@ -17,6 +18,14 @@ namespace {
 class PluginApp : public wxApp {
  public:
   bool OnInit() override { return true; }
+  // A wx self-check that fails is a line on stderr, never a dialog asking the clerk to stop the
+  // host.
+  void OnAssertFailure(const wxChar* file, int line, const wxChar* func, const wxChar* cond,
+                       const wxChar* msg) override {
+    std::cerr << "wxWidgets check failed: " << wxString(cond).utf8_str() << " ("
+              << wxString(msg).utf8_str() << ") in " << wxString(func).utf8_str() << " at "
+              << wxString(file).utf8_str() << ":" << line << std::endl;
+  }
 };
 
 // Module state: whether this module started wx, so that it alone cleans it up at exit.
@@ -65,6 +74,8 @@ void ensure_app() {
   if (!wxTheApp->CallOnInit()) fail("the window toolkit did not start");
   // The host owns the process: closing our last window must not end anything.
   wxTheApp->SetExitOnFrameDelete(false);
+  // wx's own messages go to stderr rather than popping up windows of their own.
+  delete wxLog::SetActiveTarget(new wxLogStderr);
 }
 
 }  // namespace ui::wx
