@@ -117,8 +117,8 @@ inline HostRun run_host(const TempFolder& dir, const std::vector<std::string>& s
     g_plugin.FreeListData = reinterpret_cast<decltype(g_plugin.FreeListData)>(find("FreeListData"));
     body(g_plugin);
     std::fclose(g_notes);
-    std::fflush(nullptr);
-    ::_exit(0);
+    // A normal exit, so that a leak checker in the build looks at what the plug-in left behind.
+    std::exit(0);
   }
   HostRun run;
   int status = 0;
