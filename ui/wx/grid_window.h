@@ -1,0 +1,20 @@
+// A DataGrid control as a wx grid: its table's cells, column titles, read-only columns and pick
+// lists; a person's edit of a cell goes to the control's user-input method.
+#pragma once
+
+#include <functional>
+
+#include "ui/controls.h"
+
+class wxWindow;
+
+namespace ui::wx {
+
+// `run_input` runs a piece of user input the way the form window runs all input.
+using InputRunner = std::function<void(const std::function<void()>&)>;
+
+wxWindow* make_grid_window(wxWindow* parent, DataGrid& grid, InputRunner run_input);
+// Takes up a change of the control (cells, columns, current cell, read-only).
+void refresh_grid_window(wxWindow* widget, const DataGrid& grid, Change what);
+
+}  // namespace ui::wx

@@ -1,0 +1,32 @@
+// The toolkit of real windows: forms as wx dialogs, message boxes with their icons, the
+// standard file dialogs, and message processing during long loops.
+#pragma once
+
+#include <memory>
+
+#include "ui/toolkit.h"
+
+namespace ui::wx {
+
+class WxToolkit : public Toolkit {
+ public:
+  // Starts wx when the host has not (see runtime.h); throws platform::Error without a display.
+  WxToolkit();
+
+  ModalResult show_modal(Form& form) override;
+  DialogButton message_box(const std::string& text, const std::string& caption, MessageIcon icon,
+                           MessageButtons buttons) override;
+  std::optional<std::string> open_file(const FileDialogOptions& options) override;
+  std::optional<std::string> save_file(const FileDialogOptions& options) override;
+  void process_messages() override;
+};
+
+// The factory the user-interface layer is given (registered when the module loads).
+std::unique_ptr<Toolkit> make_wx_toolkit();
+
+// A message box with its icon; the one implementation both the toolkit and the form windows
+// (for a handler's error) use.
+DialogButton show_message(const std::string& text, const std::string& caption, MessageIcon icon,
+                          MessageButtons buttons);
+
+}  // namespace ui::wx
