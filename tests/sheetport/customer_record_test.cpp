@@ -12,7 +12,7 @@
 namespace sheetport {
 namespace {
 
-const FieldSpec& spec(std::string_view key) {
+const FieldSpec& field_of(std::string_view key) {
   for (const auto& f : field_specs()) {
     if (f.key == key) return f;
   }
@@ -25,8 +25,8 @@ TEST(SetCustomerField, StoresEachKeyAtItsOffsetAndCutsToCapacity) {
   SetCustomerField("SSDM", "110", info);
   SetCustomerField("JYJE", "1200.50", info);
   EXPECT_EQ(info.KHBH[0], 20);
-  EXPECT_EQ(field_text(info, spec("KHBH")), "12345678901234567890");
-  EXPECT_EQ(field_text(info, spec("SSDM")), "11");
+  EXPECT_EQ(field_text(info, field_of("KHBH")), "12345678901234567890");
+  EXPECT_EQ(field_text(info, field_of("SSDM")), "11");
   EXPECT_EQ(info.JYJE[0], 7);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(info.JYJE + 1), 7), "1200.50");
 }
@@ -39,7 +39,7 @@ TEST(SetCustomerField, NeverLeavesHalfADoubleByteCharacter) {
   SetCustomerField("KHXM", "A" + name, info);
   EXPECT_EQ(info.KHXM[0], 59);  // "A" and 29 whole characters
   SetCustomerField("SSDM", "1" + platform::utf8_to_gbk("京"), info);
-  EXPECT_EQ(field_text(info, spec("SSDM")), "1");
+  EXPECT_EQ(field_text(info, field_of("SSDM")), "1");
 }
 
 TEST(SetCustomerField, UnknownLowerCaseOrNullKeysChangeNothingAndEmptyValuesClear) {
