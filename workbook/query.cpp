@@ -3,6 +3,8 @@
 #include "workbook/query.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/error.h"
 #include "platform/text.h"
@@ -104,18 +106,22 @@ void Query::read_sheet(std::size_t sheet) {
   std::vector<std::string_view> names(max_column - min_column + 1);
   for (std::size_t i = 0; i < header.size(); ++i)
     names[header.column(i) - min_column] = header.text(i);
+  // Field names must differ (also for SQL, which ignores case): repeats get a number. Sets keep
+  // this linear, as a sheet may have thousands of columns, most without a name.
+  std::unordered_set<std::string> taken;
+  std::unordered_map<std::string, int> next_suffix;
   for (std::size_t k = 0; k < names.size(); ++k) {
     std::string name = names[k].empty() ? "F" + std::to_string(k + 1) : std::string(names[k]);
-    // Field names must differ (also for SQL, which ignores case): repeats get a number.
-    auto taken = [&](const std::string& n) {
-      return std::any_of(fields_.begin(), fields_.end(),
-                         [&](const Field& f) { return same_nocase(f.FieldName(), n); });
-    };
-    if (taken(name)) {
-      int suffix = 1;
-      while (taken(name + std::to_string(suffix))) ++suffix;
+    std::string key = platform::ascii_upper(name);
+    if (taken.count(key)) {
+      int& suffix = next_suffix[key];
+      do {
+        ++suffix;
+      } while (taken.count(key + std::to_string(suffix)));
       name += std::to_string(suffix);
+      key += std::to_string(suffix);
     }
+    taken.insert(std::move(key));
     fields_.push_back(Field(*this, std::move(name), k));
   }
 }

@@ -67,6 +67,26 @@ TEST(Query, BoundingBoxGivesFieldNamesAndKeepsEmptyRowsInside) {
             (Lines{"Code\tF2\tCode1\tcode2\tF5", "1\t2\t3\t\t", "\t\t\t\t", "\t5\t\t\t6"}));
 }
 
+TEST(Query, ThousandsOfUnnamedOrRepeatedFieldNamesAreNumbered) {
+  workbook::Connection connection(ace(fixture("wide.xlsx")));
+  connection.Connect();
+  workbook::Query query(connection);
+  query.SetSQL("select * from [Unnamed$]");
+  query.Open();
+  ASSERT_EQ(query.FieldCount(), 16384u);
+  EXPECT_EQ(query.Fields(0).FieldName(), "F1");
+  EXPECT_EQ(query.Fields(16382).FieldName(), "F16383");
+  EXPECT_EQ(query.Fields(16383).FieldName(), "Last");
+  EXPECT_EQ(query.Fields(0).AsString(), "1");
+
+  query.SetSQL("select * from [Repeats$]");
+  query.Open();
+  ASSERT_EQ(query.FieldCount(), 3000u);
+  EXPECT_EQ(query.Fields(0).FieldName(), "a");
+  EXPECT_EQ(query.Fields(1).FieldName(), "a1");
+  EXPECT_EQ(query.Fields(2999).FieldName(), "a2999");
+}
+
 TEST(Query, NavigatesAndReadsFieldsByIndexAndName) {
   Connection c(ace(fixture("basic.xlsx")));
   c.Connect();
