@@ -96,8 +96,17 @@ std::vector<std::vector<std::string>> rows_of(const TRecordList* list) {
 }  // namespace
 
 std::string gbk_to_utf8(const std::string& gbk) {
-  iconv_t cd = iconv_open("UTF-8", "CP936");
+  // One descriptor for the whole run: a run converts eight fields of every record.
+  struct Descriptor {
+    iconv_t cd = iconv_open("UTF-8", "CP936");
+    ~Descriptor() {
+      if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+  };
+  static Descriptor descriptor;
+  iconv_t cd = descriptor.cd;
   if (cd == reinterpret_cast<iconv_t>(-1)) return gbk;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
   std::string out(gbk.size() * 3 + 4, '\0');
   char* in = const_cast<char*>(gbk.data());
   std::size_t in_left = gbk.size();
@@ -110,8 +119,8 @@ std::string gbk_to_utf8(const std::string& gbk) {
     --out_left;
     ++in;
     --in_left;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  iconv_close(cd);
   out.resize(out.size() - out_left);
   return out;
 }
