@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include "platform/debug_output.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -124,7 +125,12 @@ void ProfileWriter::erase(std::string_view section, std::string_view key) {
 }
 
 void ProfileWriter::commit() {
-  platform::profile::save(path_, doc_);
+  if (platform::profile::save(path_, doc_) == platform::profile::SaveMethod::InPlace) {
+    // Whoever locked the folder down learns that saves there lose their protection from a crash.
+    platform::debug_output(
+        platform::utf8_to_gbk("saved the settings file " + path_ +
+                              " in place: its folder lets no new file be created beside it"));
+  }
 }
 
 }  // namespace sheetport

@@ -53,7 +53,8 @@ class SettingsWriter {
 };
 
 // Collects the writes in the file's text and replaces the file in one step at commit(), so that a
-// failure at any point leaves the file as it was.
+// failure at any point leaves the file as it was. A save that had to overwrite the file in place
+// says so on the debug output.
 class ProfileWriter : public SettingsWriter {
  public:
   // Throws platform::Error when the file exists but cannot be read: saving over it would lose

@@ -8,6 +8,7 @@
 #include "platform/error.h"
 #include "test_files.h"
 #include "ui/scripted_toolkit.h"
+#include "unprivileged_user.h"
 
 namespace sheetport {
 namespace {
@@ -15,6 +16,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 using testing::read_file;
+using ::testing::StartsWith;
 using testing::TempFolder;
 using testing::write_file;
 
@@ -181,6 +183,46 @@ TEST(TFrmSetExcelINI, WriteFailingPartWayOrReadOnlyFileLeavesTheFileAsItWas) {
   EXPECT_THAT(run.transcript, HasSubstr("\"设置参数出错,请重试.\""));
   EXPECT_EQ(run.save_result, 1);
   EXPECT_EQ(read_file(path), before);
+}
+
+TEST(TFrmSetExcelINI, ClerkSavesWhereOnlyTheFileIsWritableAndNotWhereNeitherIs) {
+  auto user = test_support::UnprivilegedUser::find();
+  if (!user) GTEST_SKIP() << "running as root without a user \"nobody\" to become";
+  TempFolder dir, logs;
+  const std::string path = dir.file("Unfixed.ini");
+  const std::string log = logs.file("debug.log");
+  const std::string before =
+      "[CHANGCOL]\nDELIMITER=4\nKHBHORDER=1\nKHBHNAME=KHBH\nKHZHORDER=3\nKHZHNAME=KHZH\n"
+      "[PUBLICPROPERTY]\nNONCETYPENAME=CHANGCOL\nCOUNT=2\n";
+  write_file(path, before);
+  ASSERT_TRUE(user->give(path));
+  ::chmod(path.c_str(), 0644);
+  ::chmod(dir.path().c_str(), 0555);
+  ::chmod(logs.path().c_str(), 0777);
+  // The save result, then the transcript, of a showing played by the clerk.
+  auto save_as_clerk = [&](std::vector<std::string> lines) {
+    return user->run([&] {
+      ::setenv("PORT_DEBUG_LOG", log.c_str(), 1);
+      auto run = show(path, lines);
+      ::unsetenv("PORT_DEBUG_LOG");
+      return std::to_string(run.save_result) + "\n" + run.transcript;
+    });
+  };
+
+  auto saved = save_as_clerk({"clear " + kDialog + ".EdKHZH", "click " + kDialog + ".BuOk"});
+  EXPECT_THAT(saved, StartsWith("0\n"));
+  const std::string after =
+      "[CHANGCOL]\nDELIMITER=4\nKHBHORDER=1\nKHBHNAME=KHBH\n"
+      "[PUBLICPROPERTY]\nNONCETYPENAME=CHANGCOL\nCOUNT=1\n";
+  EXPECT_EQ(read_file(path), after);
+  EXPECT_THAT(read_file(log), HasSubstr("saved the settings file " + path + " in place"));
+
+  ::chmod(path.c_str(), 0444);
+  auto refused = save_as_clerk(
+      {"type " + kDialog + ".EdKHMC \"2\"", "click " + kDialog + ".BuOk", "answer-message OK"});
+  EXPECT_THAT(refused, StartsWith("1\n"));
+  EXPECT_THAT(refused, HasSubstr("message error \"出错\" \"设置参数出错,请重试.\""));
+  EXPECT_EQ(read_file(path), after);
 }
 
 TEST(TFrmSetExcelINI, EmptyParamPathUsesPlugInsBesideTheProgram) {
