@@ -9,9 +9,9 @@
 namespace sheetport {
 namespace {
 
-using testing::read_file;
-using testing::TempFolder;
-using testing::write_file;
+using test_helpers::read_file;
+using test_helpers::TempFolder;
+using test_helpers::write_file;
 
 enum Field { KHBH, KHXM, KHZH, JYJE, ZJLX, ZJHM, SSDM };
 

@@ -13,12 +13,12 @@
 namespace sheetport {
 namespace {
 
+using test_helpers::read_file;
+using test_helpers::TempFolder;
+using test_helpers::write_file;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using testing::read_file;
 using ::testing::StartsWith;
-using testing::TempFolder;
-using testing::write_file;
 
 struct Run {
   int save_result;
