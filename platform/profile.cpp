@@ -82,7 +82,8 @@ int parse_int_or(std::string_view text, int default_value) {
   if (text.empty()) return default_value;
   long long value = 0;
   if (hex) {
-    // Up to 32 bits, read as two's complement the way the original runtime does.
+    // Up to eight digits, taken as the bits of a 32-bit integer, so that "$FFFFFFFF" reads as -1
+    // instead of failing to fit.
     if (text.size() > 8) return default_value;
     for (char c : text) {
       int d = hex_digit(c);
