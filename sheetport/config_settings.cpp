@@ -125,11 +125,13 @@ void ProfileWriter::erase(std::string_view section, std::string_view key) {
 }
 
 void ProfileWriter::commit() {
-  if (platform::profile::save(path_, doc_) == platform::profile::SaveMethod::InPlace) {
-    // Whoever locked the folder down learns that saves there lose their protection from a crash.
-    platform::debug_output(
-        platform::utf8_to_gbk("saved the settings file " + path_ +
-                              " in place: its folder lets no new file be created beside it"));
+  if (platform::profile::save(path_, doc_) != platform::profile::SaveMethod::InPlace) return;
+  // Whoever locked the folder down learns that saves there lose their protection from a crash.
+  try {
+    platform::debug_output(platform::utf8_to_gbk(
+        "saved the settings file " + path_ + " in place: no new file could be created beside it"));
+  } catch (const std::exception&) {
+    // The file is saved; a note that cannot be converted must not turn that into a failure.
   }
 }
 
