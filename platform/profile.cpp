@@ -82,7 +82,8 @@ int parse_int_or(std::string_view text, int default_value) {
   if (text.empty()) return default_value;
   long long value = 0;
   if (hex) {
-    // Up to 32 bits, read as two's complement the way the original runtime does.
+    // Up to eight digits, taken as the bits of a 32-bit integer, so that "$FFFFFFFF" reads as -1
+    // instead of failing to fit.
     if (text.size() > 8) return default_value;
     for (char c : text) {
       int d = hex_digit(c);
@@ -211,60 +212,120 @@ int read_int(const std::string& path, std::string_view section, std::string_view
   return value ? parse_int_or(*value, default_value) : default_value;
 }
 
-void save(const std::string& path, const IniDocument& doc) {
-  namespace fs = std::filesystem;
-  auto fail = [&](const std::string& why) -> void {
-    throw Error("cannot write the settings file " + path + ": " + why);
-  };
-  std::error_code ec;
-  fs::path target(path);
-  if (fs::is_symlink(target, ec)) target = fs::canonical(target, ec);
-  struct stat st {};
-  bool exists = ::stat(target.c_str(), &st) == 0;
-  mode_t mode = 0644;
-  if (exists) {
-    if (!S_ISREG(st.st_mode)) fail("it is not a file");
-    // The write bits count even for a privileged user: a read-only file stays read-only.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0) {
-      fail("the file is read-only");
-    }
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  fs::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  if (!fs::is_directory(folder, ec)) fail("the folder " + folder.string() + " does not exist");
+namespace {
 
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) fail(errno_text(errno));
-  std::string body = doc.render();
-  const char* p = body.data();
-  std::size_t left = body.size();
-  int err = 0;
-  while (left > 0 && err == 0) {
-    ssize_t n = ::write(fd, p, left);
+// The file a save replaces, as found before anything is written.
+struct SaveTarget {
+  std::string named;  // as the caller named it, for messages
+  std::filesystem::path path;
+  std::filesystem::path folder;
+  bool exists = false;
+  struct stat st {};
+  mode_t mode = 0644;
+};
+
+[[noreturn]] void refuse(const SaveTarget& target, const std::string& why) {
+  throw Error("cannot write the settings file " + target.named + ": " + why);
+}
+
+// Writes all of body at offset 0; 0 or the errno of the failure.
+int write_all(int fd, std::string_view body) {
+  std::size_t done = 0;
+  while (done < body.size()) {
+    ssize_t n = ::pwrite(fd, body.data() + done, body.size() - done, static_cast<off_t>(done));
     if (n < 0) {
-      if (errno != EINTR) err = errno;
-      continue;
+      if (errno == EINTR) continue;
+      return errno;
     }
-    p += n;
-    left -= static_cast<std::size_t>(n);
+    done += static_cast<std::size_t>(n);
   }
-  if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
-  if (err == 0 && exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+  return 0;
+}
+
+// Writes body to a new file beside the target and renames it over the target. Returns false,
+// with create_error set, when the folder refuses the new file; any later failure throws.
+bool replace_by_rename(const SaveTarget& target, std::string_view body, int& create_error) {
+  std::string temp = (target.folder / ("." + target.path.filename().string() + ".XXXXXX")).string();
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    create_error = errno;
+    return false;
+  }
+  int err = write_all(fd, body);
+  if (err == 0 && ::fchmod(fd, target.mode) != 0) err = errno;
+  if (err == 0 && target.exists && ::fchown(fd, target.st.st_uid, target.st.st_gid) != 0) {
     // Keeping the owner is a courtesy; only a privileged process can do it.
   }
   if (err == 0 && ::fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
+  if (err == 0 && ::rename(temp.c_str(), target.path.c_str()) != 0) err = errno;
   if (err != 0) {
     ::unlink(temp.c_str());
-    fail(errno_text(err));
+    refuse(target, errno_text(err));
   }
+  return true;
+}
+
+// Overwrites the existing file with body. The space is reserved first, so that a full disk
+// refuses the save before any of the old content is touched.
+void rewrite_in_place(const SaveTarget& target, std::string_view body) {
+  int fd = ::open(target.path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) refuse(target, errno_text(errno));
+  auto old_size = target.st.st_size;
+  auto new_size = static_cast<off_t>(body.size());
+  int err = 0;
+  if (new_size > old_size) {
+    err = ::posix_fallocate(fd, 0, new_size);
+    if (err != 0 && ::ftruncate(fd, old_size) != 0) {
+      // The reservation may have grown the file; nothing else has changed.
+    }
+  }
+  if (err == 0) err = write_all(fd, body);
+  if (err == 0 && ::ftruncate(fd, new_size) != 0) err = errno;
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) refuse(target, errno_text(err));
+}
+
+}  // namespace
+
+SaveMethod save(const std::string& path, const IniDocument& doc) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  SaveTarget target;
+  target.named = path;
+  target.path = path;
+  if (fs::is_symlink(target.path, ec)) target.path = fs::canonical(target.path, ec);
+  target.exists = ::stat(target.path.c_str(), &target.st) == 0;
+  if (target.exists) {
+    if (!S_ISREG(target.st.st_mode)) refuse(target, "it is not a file");
+    // The write bits count even for a privileged user: a read-only file stays read-only.
+    if ((target.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      refuse(target, "the file is read-only");
+    }
+    if (::access(target.path.c_str(), W_OK) != 0) refuse(target, "the file may not be written");
+    target.mode = target.st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    target.mode = 0666 & ~mask;
+  }
+  target.folder = target.path.parent_path();
+  if (target.folder.empty()) target.folder = ".";
+  if (!fs::is_directory(target.folder, ec)) {
+    refuse(target, "the folder " + target.folder.string() + " does not exist");
+  }
+
+  std::string body = doc.render();
+  int create_error = 0;
+  if (replace_by_rename(target, body, create_error)) return SaveMethod::Replaced;
+  // A folder locked down with only the file left writable: the file is all that may change.
+  if (!target.exists) {
+    refuse(target, "no file can be created in the folder " + target.folder.string() + ": " +
+                       errno_text(create_error));
+  }
+  rewrite_in_place(target, body);
+  return SaveMethod::InPlace;
 }
 
 void write_string(const std::string& path, std::string_view section, std::string_view key,

@@ -1,5 +1,6 @@
 // The column map: which value of a row fills which customer field, and the row at which
-// conversion starts, as the configuration file gives them.
+// conversion starts, as the configuration file gives them. PascalCase names are the plug-in's own
+// names for its records and steps, alike in every part; helpers follow the code base's style.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +11,8 @@
 namespace sheetport {
 
 struct TInfoItem {
-  // 1-based position among a row's values. Wider than the 16 bits of the original layout, so
-  // that a configured column above 65535 stays beyond every worksheet instead of wrapping round
-  // into a real column.
+  // 1-based position among a row's values. 32 bits wide, so that a configured column above 65535
+  // stays beyond every worksheet instead of wrapping round into a real column.
   std::uint32_t Order = 0;
   std::string Key;  // the four-letter field key
 };

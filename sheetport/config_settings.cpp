@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include "platform/debug_output.h"
 #include "platform/error.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -35,11 +36,9 @@ std::string config_file_path(const std::string& param_path) {
 
 ConfigEntries load_entries(const platform::IniDocument& config) {
   ConfigEntries entries;
-  auto stored = config.get("CHANGCOL", "DELIMITER");
-  int value = stored ? platform::parse_int_or(*stored, 0) : 0;
-  // A start row of 9 or 32 is a row number like any other: it shows as stored, never as the
-  // delimiter that shares its code.
-  if (value < 255) entries.start_row = stored ? *stored : "2";
+  // Every stored start row shows as stored, whatever its size, so that OK on an unchanged file
+  // saves the row the import uses.
+  entries.start_row = config.get("CHANGCOL", "DELIMITER").value_or("2");
   const auto& fields = field_specs();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     entries.positions[i] = config.get("CHANGCOL", fields[i].order_key).value_or("");
@@ -126,7 +125,14 @@ void ProfileWriter::erase(std::string_view section, std::string_view key) {
 }
 
 void ProfileWriter::commit() {
-  platform::profile::save(path_, doc_);
+  if (platform::profile::save(path_, doc_) != platform::profile::SaveMethod::InPlace) return;
+  // Whoever locked the folder down learns that saves there lose their protection from a crash.
+  try {
+    platform::debug_output(platform::utf8_to_gbk(
+        "saved the settings file " + path_ + " in place: no new file could be created beside it"));
+  } catch (const std::exception&) {
+    // The file is saved; a note that cannot be converted must not turn that into a failure.
+  }
 }
 
 }  // namespace sheetport

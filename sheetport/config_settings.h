@@ -32,8 +32,7 @@ struct EntryProblem {
 // when it is empty.
 std::string config_file_path(const std::string& param_path);
 
-// The entries the dialog shows for a file. A stored start row below 255 shows as stored (the
-// key's text, "2" when it is missing); 255 or more leaves the entry empty.
+// The entries the dialog shows for a file, each as stored; the start row is "2" when missing.
 ConfigEntries load_entries(const platform::IniDocument& config);
 
 // Reads an integer the way the dialog converts its entries; nothing when the text is not one.
@@ -54,7 +53,8 @@ class SettingsWriter {
 };
 
 // Collects the writes in the file's text and replaces the file in one step at commit(), so that a
-// failure at any point leaves the file as it was.
+// failure at any point leaves the file as it was. A save that had to overwrite the file in place
+// says so on the debug output.
 class ProfileWriter : public SettingsWriter {
  public:
   // Throws platform::Error when the file exists but cannot be read: saving over it would lose

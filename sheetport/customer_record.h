@@ -1,5 +1,6 @@
 // The customer fields of a record, the setter that fills them and the splitter of delimited row
-// text: what the reader and the list share.
+// text: what the reader and the list share. PascalCase names are the plug-in's own names for its
+// records and steps, alike in every part; helpers follow the code base's style.
 #pragma once
 
 #include <array>

@@ -1,5 +1,6 @@
 // One import as the exports run it: the file prompt, the column map with the reader, and the
-// configuration dialog offered while the map cannot be built.
+// configuration dialog offered while the map cannot be built. PascalCase names are the plug-in's
+// own names for its steps, alike in every part; helpers follow the code base's style.
 #pragma once
 
 #include <cstdint>

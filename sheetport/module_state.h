@@ -1,5 +1,6 @@
 // The state one loaded plug-in shares between its exports: the configuration path, the host's
-// callback and the stop flag. Empty, null and false when the library is loaded.
+// callback and the stop flag. Empty, null and false when the library is loaded. PascalCase names
+// are the plug-in's own names for its state, alike in every part.
 #pragma once
 
 #include <atomic>

@@ -1,5 +1,6 @@
 // The sheet selection dialog TUSelSheet: a banner, a label, the list of the workbook's worksheets
-// and one button. The worksheet reader fills it, shows it and reads the choice back.
+// and one button. The worksheet reader fills it, shows it and reads the choice back. Its PascalCase
+// names are the dialog's own: the form and its controls, as scripts and transcripts address them.
 #pragma once
 
 #include "ui/controls.h"

@@ -123,8 +123,7 @@ void TFrmSetExcelINI::CBSignChange() {
 void TFrmSetExcelINI::LoadSettings() {
   ConfigFilePath = config_file_path(ParamPath);
   ConfigEntries shown = load_entries(platform::profile::load(ConfigFilePath));
-  // A stored start row of 255 or more keeps what the edit holds.
-  if (!shown.start_row.empty()) EdSign.set_text(shown.start_row);
+  EdSign.set_text(shown.start_row);
   if (EdSign.text().size() == 2) {
     for (std::size_t i = 0; i < DelimiterChoices.size(); ++i) {
       if (DelimiterChoices[i].text == EdSign.text()) CBSign.set_item_index(static_cast<int>(i));

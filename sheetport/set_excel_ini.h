@@ -1,5 +1,6 @@
 // The configuration dialog TFrmSetExcelINI: the start row and the column of each customer field,
-// checked and written to the configuration file.
+// checked and written to the configuration file. Its PascalCase names are the dialog's own: the
+// form, its controls and handlers, as scripts and transcripts address them.
 #pragma once
 
 #include <functional>
@@ -70,13 +71,12 @@ class TFrmSetExcelINI : public ui::Form {
 
 // One delimiter the hidden delimiter list offers.
 struct DelimiterChoice {
-  int code;
   std::string_view text;
   std::string_view name;
 };
 inline constexpr std::array<DelimiterChoice, 2> DelimiterChoices{{
-    {9, "\\t", "制表符"},
-    {32, " ", "空格"},
+    {"\\t", "制表符"},
+    {" ", "空格"},
 }};
 
 }  // namespace sheetport

@@ -1,5 +1,6 @@
 // ConvertWorksheet: opens the chosen workbook, lets the user pick a worksheet, and turns its rows
-// from the start row on into customer records in the host's list.
+// from the start row on into customer records in the host's list. PascalCase names are the
+// plug-in's own names for its steps, alike in every part; helpers follow the code base's style.
 #pragma once
 
 #include <cstdint>

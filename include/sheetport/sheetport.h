@@ -49,7 +49,7 @@ typedef struct TCustomerInfo {
   unsigned char ZJLX[7];  /* identity-document type, capacity 6 */
   unsigned char ZJHM[41]; /* identity-document number, capacity 40 */
   unsigned char JYJE[20]; /* transaction amount as the worksheet shows it, capacity 19 */
-  uint32_t Extra1;        /* text handles of the original layout; this plug-in leaves them 0 */
+  uint32_t Extra1;        /* reserved for text handles: always 0, kept for the record size */
   uint32_t Extra2;
 } TCustomerInfo;
 

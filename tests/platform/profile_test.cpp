@@ -9,6 +9,7 @@
 
 #include "platform/debug_output.h"
 #include "platform/error.h"
+#include "unprivileged_user.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -25,7 +26,10 @@ class Profile : public ::testing::Test {
     fs::create_directories(dir_);
     path_ = (dir_ / "Unfixed.ini").string();
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  void TearDown() override {
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+  }
 
   void put(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
   std::string contents() const {
@@ -127,6 +131,38 @@ TEST_F(Profile, RewriteKeepsPermissionsAndLeavesNoTemporaryFiles) {
   int files = 0;
   for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;
   EXPECT_EQ(files, 1);
+}
+
+TEST_F(Profile, AFolderThatRefusesNewFilesIsSavedInPlaceWhenTheFileIsWritable) {
+  auto user = test_support::UnprivilegedUser::find();
+  if (!user) GTEST_SKIP() << "running as root without a user \"nobody\" to become";
+  put("[S]\nK=a value longer than the next one\n");
+  ASSERT_TRUE(user->give(path_));
+  ::chmod(path_.c_str(), 0640);
+  ::chmod(dir_.c_str(), 0555);
+  auto save = [&](const std::string& path, const std::string& text) {
+    return user->run([&] {
+      auto method = profile::save(path, IniDocument::parse(text));
+      return std::string(method == profile::SaveMethod::InPlace ? "in place" : "replaced");
+    });
+  };
+  auto inode = [&] {
+    struct stat st {};
+    ::stat(path_.c_str(), &st);
+    return st.st_ino;
+  };
+  const auto before = inode();
+  EXPECT_EQ(save(path_, "[S]\nK=short\n"), "in place");
+  EXPECT_EQ(contents(), "[S]\nK=short\n");
+  EXPECT_EQ(save(path_, "[S]\nK=a value that is longer than the old one\n"), "in place");
+  EXPECT_EQ(contents(), "[S]\nK=a value that is longer than the old one\n");
+  EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all, fs::perms(0640));
+  EXPECT_EQ(inode(), before);
+
+  // Without a file there is nothing to write in place.
+  EXPECT_NE(save((dir_ / "absent.ini").string(), "[S]\n").find("no file can be created"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "absent.ini"));
 }
 
 TEST_F(Profile, DebugOutputAppendsOneLinePerCall) {

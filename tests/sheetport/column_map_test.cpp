@@ -8,8 +8,8 @@
 namespace sheetport {
 namespace {
 
-using testing::TempFolder;
-using testing::write_file;
+using test_helpers::TempFolder;
+using test_helpers::write_file;
 
 std::optional<ColumnMap> map_of(const std::string& text) {
   TempFolder dir;

@@ -9,9 +9,9 @@
 namespace sheetport {
 namespace {
 
-using testing::read_file;
-using testing::TempFolder;
-using testing::write_file;
+using test_helpers::read_file;
+using test_helpers::TempFolder;
+using test_helpers::write_file;
 
 enum Field { KHBH, KHXM, KHZH, JYJE, ZJLX, ZJHM, SSDM };
 
@@ -25,7 +25,7 @@ TEST(LoadEntries, MissingFileShowsTwoAndEmptyPositions) {
   for (const auto& p : shown.positions) EXPECT_EQ(p, "");
 }
 
-TEST(LoadEntries, StartRowsNineAndThirtyTwoShowAsNumbersAndLargeOnesLeaveTheEntryEmpty) {
+TEST(LoadEntries, EveryStoredStartRowShowsAsStored) {
   auto with = [](const char* value) {
     return load_entries(
                platform::IniDocument::parse(std::string("[CHANGCOL]\nDELIMITER=") + value + "\n"))
@@ -33,9 +33,8 @@ TEST(LoadEntries, StartRowsNineAndThirtyTwoShowAsNumbersAndLargeOnesLeaveTheEntr
   };
   EXPECT_EQ(with("9"), "9");
   EXPECT_EQ(with("32"), "32");
-  EXPECT_EQ(with("254"), "254");
-  EXPECT_EQ(with("255"), "");
-  EXPECT_EQ(with("300"), "");
+  EXPECT_EQ(with("255"), "255");
+  EXPECT_EQ(with("65535"), "65535");
   EXPECT_EQ(with("abc"), "abc");
   EXPECT_EQ(with("-4"), "-4");
 }

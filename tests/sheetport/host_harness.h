@@ -18,7 +18,7 @@
 #include "sheetport/sheetport.h"
 #include "test_files.h"
 
-namespace sheetport::testing {
+namespace sheetport::test_helpers {
 
 // The exports, looked up by name as a host does.
 struct Plugin {
@@ -161,4 +161,4 @@ inline std::int32_t record_number(const std::string& record) {
 inline constexpr std::size_t kKHBH = 4, kKHXM = 25, kKHZH = 86, kSSDM = 117, kZJLX = 120,
                              kZJHM = 127, kJYJE = 168, kExtra1 = 188, kExtra2 = 192;
 
-}  // namespace sheetport::testing
+}  // namespace sheetport::test_helpers

@@ -9,7 +9,7 @@
 
 #include "host_harness.h"
 
-namespace sheetport::testing {
+namespace sheetport::test_helpers {
 namespace {
 
 using ::testing::ElementsAre;
@@ -362,4 +362,4 @@ TEST(SheetportLibrary, ShowsOnlyTheSixExports) {
 }
 
 }  // namespace
-}  // namespace sheetport::testing
+}  // namespace sheetport::test_helpers

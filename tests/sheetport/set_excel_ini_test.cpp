@@ -8,15 +8,17 @@
 #include "platform/error.h"
 #include "test_files.h"
 #include "ui/scripted_toolkit.h"
+#include "unprivileged_user.h"
 
 namespace sheetport {
 namespace {
 
+using test_helpers::read_file;
+using test_helpers::TempFolder;
+using test_helpers::write_file;
 using ::testing::HasSubstr;
 using ::testing::Not;
-using testing::read_file;
-using testing::TempFolder;
-using testing::write_file;
+using ::testing::StartsWith;
 
 struct Run {
   int save_result;
@@ -87,21 +89,16 @@ TEST(TFrmSetExcelINI, ThreeAndOhThreeAreDifferentPositionsAndBothAreWritten) {
   EXPECT_THAT(read_file(path), HasSubstr("COUNT=2"));
 }
 
-TEST(TFrmSetExcelINI, StoredStartRowsNineAndThirtyTwoShowAndSaveAsNumbers) {
+TEST(TFrmSetExcelINI, StoredStartRowsShowAndSaveBackUnchanged) {
   TempFolder dir;
   const std::string path = dir.file("Unfixed.ini");
-  for (const char* row : {"9", "32"}) {
-    write_file(path, std::string("[CHANGCOL]\nDELIMITER=") + row + "\n");
+  for (const std::string row : {"9", "32", "255", "300", "65535"}) {
+    write_file(path, "[CHANGCOL]\nDELIMITER=" + row + "\n");
     auto run = show(path, {"click " + kDialog + ".BuOk"});
-    EXPECT_THAT(run.transcript, HasSubstr(std::string("EdSign edit text=\"") + row + "\""));
-    EXPECT_EQ(run.save_result, 0);
-    EXPECT_THAT(read_file(path), HasSubstr(std::string("DELIMITER=") + row + "\n"));
+    EXPECT_THAT(run.transcript, HasSubstr("EdSign edit text=\"" + row + "\""));
+    EXPECT_EQ(run.save_result, 0) << row;
+    EXPECT_THAT(read_file(path), HasSubstr("[CHANGCOL]\nDELIMITER=" + row + "\n"));
   }
-  write_file(path, "[CHANGCOL]\nDELIMITER=300\n");
-  auto run = show(path, {"click " + kDialog + ".BuOk", "answer-message OK", "close " + kDialog});
-  EXPECT_THAT(run.transcript, HasSubstr("\"请输入一个形如转换行.\""));
-  EXPECT_EQ(run.focused, "EdSign");
-  EXPECT_EQ(read_file(path), "[CHANGCOL]\nDELIMITER=300\n");
 }
 
 TEST(TFrmSetExcelINI, FirstKeyThatIsNotAKeypadDigitSwitchesOnTheDigitsOnlyFilter) {
@@ -186,6 +183,46 @@ TEST(TFrmSetExcelINI, WriteFailingPartWayOrReadOnlyFileLeavesTheFileAsItWas) {
   EXPECT_THAT(run.transcript, HasSubstr("\"设置参数出错,请重试.\""));
   EXPECT_EQ(run.save_result, 1);
   EXPECT_EQ(read_file(path), before);
+}
+
+TEST(TFrmSetExcelINI, ClerkSavesWhereOnlyTheFileIsWritableAndNotWhereNeitherIs) {
+  auto user = test_support::UnprivilegedUser::find();
+  if (!user) GTEST_SKIP() << "running as root without a user \"nobody\" to become";
+  TempFolder dir, logs;
+  const std::string path = dir.file("Unfixed.ini");
+  const std::string log = logs.file("debug.log");
+  const std::string before =
+      "[CHANGCOL]\nDELIMITER=4\nKHBHORDER=1\nKHBHNAME=KHBH\nKHZHORDER=3\nKHZHNAME=KHZH\n"
+      "[PUBLICPROPERTY]\nNONCETYPENAME=CHANGCOL\nCOUNT=2\n";
+  write_file(path, before);
+  ASSERT_TRUE(user->give(path));
+  ::chmod(path.c_str(), 0644);
+  ::chmod(dir.path().c_str(), 0555);
+  ::chmod(logs.path().c_str(), 0777);
+  // The save result, then the transcript, of a showing played by the clerk.
+  auto save_as_clerk = [&](std::vector<std::string> lines) {
+    return user->run([&] {
+      ::setenv("PORT_DEBUG_LOG", log.c_str(), 1);
+      auto run = show(path, lines);
+      ::unsetenv("PORT_DEBUG_LOG");
+      return std::to_string(run.save_result) + "\n" + run.transcript;
+    });
+  };
+
+  auto saved = save_as_clerk({"clear " + kDialog + ".EdKHZH", "click " + kDialog + ".BuOk"});
+  EXPECT_THAT(saved, StartsWith("0\n"));
+  const std::string after =
+      "[CHANGCOL]\nDELIMITER=4\nKHBHORDER=1\nKHBHNAME=KHBH\n"
+      "[PUBLICPROPERTY]\nNONCETYPENAME=CHANGCOL\nCOUNT=1\n";
+  EXPECT_EQ(read_file(path), after);
+  EXPECT_THAT(read_file(log), HasSubstr("saved the settings file " + path + " in place"));
+
+  ::chmod(path.c_str(), 0444);
+  auto refused = save_as_clerk(
+      {"type " + kDialog + ".EdKHMC \"2\"", "click " + kDialog + ".BuOk", "answer-message OK"});
+  EXPECT_THAT(refused, StartsWith("1\n"));
+  EXPECT_THAT(refused, HasSubstr("message error \"出错\" \"设置参数出错,请重试.\""));
+  EXPECT_EQ(read_file(path), after);
 }
 
 TEST(TFrmSetExcelINI, EmptyParamPathUsesPlugInsBesideTheProgram) {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-namespace sheetport::testing {
+namespace sheetport::test_helpers {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
@@ -43,4 +43,4 @@ inline std::string read_file(const std::string& path) {
   return out.str();
 }
 
-}  // namespace sheetport::testing
+}  // namespace sheetport::test_helpers

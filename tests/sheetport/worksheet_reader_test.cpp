@@ -95,9 +95,9 @@ class ConvertWorksheetTest : public ::testing::Test {
   std::string field(int item, int f) const {
     return std::string(field_text(list_->Items[item]->Info, field_specs()[f]));
   }
-  std::string debug_log() const { return testing::read_file(dir_.file("debug.log")); }
+  std::string debug_log() const { return test_helpers::read_file(dir_.file("debug.log")); }
 
-  testing::TempFolder dir_;
+  test_helpers::TempFolder dir_;
   FakeSource source_;
   TRecordList* list_ = nullptr;
   std::string transcript_;
