@@ -3,8 +3,10 @@
 // names are the dialog's own: the form and its controls, as scripts and transcripts address them.
 #pragma once
 
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/label_image_panel.h"
 
 namespace sheetport {
 
