@@ -1,17 +1,12 @@
 // INI reading and writing with the behaviour of the Windows profile functions.
 #include "platform/profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/error.h"
+#include "platform/file_replace.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -56,10 +51,6 @@ int hex_digit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-std::string errno_text(int err) {
-  return std::strerror(err);
 }
 
 }  // namespace
@@ -212,59 +203,7 @@ int read_int(const std::string& path, std::string_view section, std::string_view
 }
 
 void save(const std::string& path, const IniDocument& doc) {
-  namespace fs = std::filesystem;
-  auto fail = [&](const std::string& why) -> void {
-    throw Error("cannot write the settings file " + path + ": " + why);
-  };
-  std::error_code ec;
-  fs::path target(path);
-  if (fs::is_symlink(target, ec)) target = fs::canonical(target, ec);
-  struct stat st {};
-  bool exists = ::stat(target.c_str(), &st) == 0;
-  mode_t mode = 0644;
-  if (exists) {
-    if (!S_ISREG(st.st_mode)) fail("it is not a file");
-    // The write bits count even for a privileged user: a read-only file stays read-only.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0) {
-      fail("the file is read-only");
-    }
-    mode = st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  fs::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  if (!fs::is_directory(folder, ec)) fail("the folder " + folder.string() + " does not exist");
-
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) fail(errno_text(errno));
-  std::string body = doc.render();
-  const char* p = body.data();
-  std::size_t left = body.size();
-  int err = 0;
-  while (left > 0 && err == 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno != EINTR) err = errno;
-      continue;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
-  if (err == 0 && exists && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
-    // Keeping the owner is a courtesy; only a privileged process can do it.
-  }
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    fail(errno_text(err));
-  }
+  replace_file(path, doc.render(), "the settings file");
 }
 
 void write_string(const std::string& path, std::string_view section, std::string_view key,

@@ -59,7 +59,8 @@ void delete_key(const std::string& path, std::string_view section, std::string_v
 IniDocument load(const std::string& path);
 
 // Replaces the file with the document in one step: written beside it, then renamed over it, with
-// the old file's permissions. A read-only file or a missing folder is refused with platform::Error.
+// the old file's permissions (platform::replace_file). A read-only file or folder, or a missing
+// folder, is refused with platform::Error.
 void save(const std::string& path, const IniDocument& doc);
 
 }  // namespace profile
