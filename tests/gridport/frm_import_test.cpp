@@ -133,7 +133,7 @@ TEST(Tfrm_Import, ARefusedConditionSaysWhyAndReturnsToNoWorkbook) {
                          "answer-message OK", "dump " + kForm, "invoke " + kForm + ".StartImport",
                          "close " + kForm});
   EXPECT_THAT(run.transcript, HasSubstr("message warning \"从Excel导入数据\" \"详细：因为"));
-  EXPECT_THAT(run.transcript, HasSubstr("打开Excel文件失败！\" [ok]"));
+  EXPECT_THAT(run.transcript, HasSubstr("only one statement is allowed打开Excel文件失败！\" [ok]"));
   EXPECT_THAT(run.transcript, HasSubstr("ComboBox1 combo index=-1 text=\"\" items=[] list"));
   EXPECT_THAT(run.transcript, HasSubstr("Label2 label caption=\"Excel文件记录数：\""));
   EXPECT_THAT(run.transcript, HasSubstr("rows=[[\"编号\",\"\"]]"));
