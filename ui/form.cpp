@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/label_image_panel.h"
+#include "ui/pages.h"
 
 namespace ui {
 
@@ -129,7 +131,6 @@ void Form::create() {
 
 void Form::begin_modal() {
   create();
-  modal_ = true;
   modal_result_ = ModalResult::None;
   if (on_show) on_show(*this);
   if (focused_ == nullptr) {
@@ -150,7 +151,6 @@ bool Form::settle_close() {
     return false;
   }
   if (on_close) on_close(*this);
-  modal_ = false;
   return true;
 }
 

@@ -99,7 +99,6 @@ class Form {
   // Starts a modal showing: create() if needed, result None, visible, on_show, first control of
   // the tab sequence focused unless a handler chose one, actions updated.
   void begin_modal();
-  bool is_modal() const { return modal_; }
   // True when a close has been asked for (close() or a modal result).
   bool close_pending() const { return modal_result_ != ModalResult::None; }
   // Settles a pending close: on_close_query decides; when it allows, on_close runs and the
@@ -145,7 +144,6 @@ class Form {
   Control* focused_ = nullptr;
   ModalResult modal_result_ = ModalResult::None;
   bool created_ = false;
-  bool modal_ = false;
   Observer* observer_ = nullptr;
 };
 

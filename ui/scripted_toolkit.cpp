@@ -8,9 +8,13 @@
 #include <iostream>
 #include <sstream>
 
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/memo_progress.h"
+#include "ui/pages.h"
 #include "ui/quote.h"
+#include "ui/table_grid.h"
 
 namespace ui {
 namespace {

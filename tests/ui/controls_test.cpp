@@ -1,13 +1,17 @@
 // Controls as a person and as code use them: key filters, pastes, selections, enabling rules,
 // tab order, page visibility, grid edits, and the notifications a backend relies on.
-#include "ui/controls.h"
-
 #include <gtest/gtest.h>
 
 #include <utility>
 
 #include "platform/error.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/label_image_panel.h"
+#include "ui/memo_progress.h"
+#include "ui/pages.h"
+#include "ui/table_grid.h"
 
 namespace {
 

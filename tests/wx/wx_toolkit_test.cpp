@@ -20,8 +20,12 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/memo_progress.h"
+#include "ui/pages.h"
+#include "ui/table_grid.h"
 
 namespace {
 

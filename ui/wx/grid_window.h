@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "ui/controls.h"
+#include "ui/table_grid.h"
 
 class wxWindow;
 
