@@ -101,11 +101,6 @@ void Tfrm_Import::bind_handlers() {
   Button4.on_click = [this](ui::Button&) { Button4Click(); };
   Button3.on_click = [this](ui::Button&) { Button3Click(); };
   Memo2.on_change = [this](ui::Memo&) { Memo2Change(); };
-  DataViewGrid.on_cell_edited = [this](ui::DataGrid& grid, std::size_t row, std::size_t column) {
-    // What a person types is held to the field's size like any other value.
-    const std::string& field = grid.columns().at(column).field;
-    CdsFieldList.SetFieldByName(row, field, CdsFieldList.FieldByName(row, field));
-  };
 }
 
 void Tfrm_Import::guarded(void (Tfrm_Import::*handler)()) {
