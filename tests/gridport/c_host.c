@@ -4,7 +4,8 @@
  *   c_host LIBRARY SCENARIO
  * Scenarios: null-grid, no-source, no-dataset, closed (the failed grid checks), columns (a GBK
  * grid with hidden and "打印" columns), exec, exec1-2-2, exec1-1-1 (the same grid through each
- * call), old-host (an application table that ends before its message box). */
+ * call), old-host (an application table that ends before its message box), plugin-boxes (no
+ * message box of the host's own, so the plug-in shows them; the error display stays the host's). */
 #include <dlfcn.h>
 #include <stdio.h>
 #include <string.h>
@@ -132,6 +133,7 @@ int main(int argc, char** argv) {
     host.column_count = 5;
     app.flags = 0;
   }
+  if (strcmp(scenario, "plugin-boxes") == 0) app.message_box = NULL;
   if (strcmp(scenario, "old-host") == 0) {
     app.size = offsetof(GridportApplication, message_box);
     host.active = 0;

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "c_host_run.h"
 
 namespace {
 
@@ -18,17 +18,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-std::string read_file(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-struct HostRun {
-  std::vector<std::string> lines;  // what the C host printed
-  std::string transcript;
-};
+using gridport::testing::HostRun;
 
 class GridportLibrary : public ::testing::Test {
  protected:
@@ -40,25 +30,7 @@ class GridportLibrary : public ::testing::Test {
 
   // Runs the C host on a scenario with the script's lines answering the dialogs.
   HostRun host(const std::string& scenario, const std::vector<std::string>& script) {
-    std::ofstream(dir_ / "script.txt") << [&] {
-      std::string text;
-      for (const auto& line : script) text += line + "\n";
-      return text;
-    }();
-    std::string command = "PORT_UI_SCRIPT='" + (dir_ / "script.txt").string() +
-                          "' PORT_UI_TRANSCRIPT='" + (dir_ / "transcript.txt").string() + "' " +
-                          GRIDPORT_C_HOST + " " + GRIDPORT_LIBRARY + " " + scenario;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    HostRun run;
-    char line[4096];
-    while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr) {
-      std::string text(line);
-      if (!text.empty() && text.back() == '\n') text.pop_back();
-      run.lines.push_back(text);
-    }
-    if (pipe != nullptr) ::pclose(pipe);
-    run.transcript = read_file(dir_ / "transcript.txt");
-    return run;
+    return gridport::testing::run_c_host(dir_, scenario, script);
   }
 
   std::filesystem::path dir_;
