@@ -43,13 +43,11 @@ std::string file_name_part(const std::string& path) {
 }  // namespace
 
 void Tfrm_Import::FormCreate() {
-  std::string folder = pattern_folder();
-  SavePat.initial_folder = folder;
-  OpenPat.initial_folder = folder;
   try {
+    std::string folder = pattern_folder();
+    SavePat.initial_folder = folder;
+    OpenPat.initial_folder = folder;
     prepare_pattern_folder();
-  } catch (const ui::ScriptError&) {
-    throw;
   } catch (const std::exception& e) {
     // A folder that cannot be made (a read-only installation) must not keep the dialog from
     // opening: imports work without patterns, and the person learns why saving will fail.
