@@ -16,6 +16,21 @@ struct CurrentDialog {
   CurrentDialog& operator=(const CurrentDialog&) = delete;
 };
 
+// The window the host wants the dialog to be modal over, if it names one.
+ui::NativeParent parent_of(const GridportApplication* app) {
+  if (!GRIDPORT_HAS(GridportApplication, app, parent_window) || app->parent_window == nullptr) {
+    return {};
+  }
+  switch (app->parent_kind) {
+    case GRIDPORT_PARENT_WX:
+      return {ui::NativeParent::Kind::Wx, app->parent_window};
+    case GRIDPORT_PARENT_GTK:
+      return {ui::NativeParent::Kind::Gdk, app->parent_window};
+    default:
+      return {};
+  }
+}
+
 }  // namespace
 
 int32_t run_exec(const GridportApplication* application, const GridportScreen* screen,
@@ -39,6 +54,7 @@ int32_t run_exec(const GridportApplication* application, const GridportScreen* s
   }
   Tfrm_Import form(host_grid);
   CurrentDialog current(form);
+  ui::ScopedNativeParent parent(parent_of(application));
   return static_cast<int32_t>(ui::toolkit().show_modal(form));
 }
 
