@@ -38,8 +38,8 @@ int32_t run_exec(const GridportApplication* application, const GridportScreen* s
   ModuleState& state = module_state();
   // A host without an application object of its own gets the module's.
   if (application == nullptr) application = state.OwnApplication;
-  if (application != state.Application) state.Application = application;
-  if (screen != state.Screen) state.Screen = screen;
+  state.Application = application;
+  state.Screen = screen;
   state.AutoMapMode = auto_map_mode;
   state.ErrorMode = error_mode;
 
@@ -50,7 +50,7 @@ int32_t run_exec(const GridportApplication* application, const GridportScreen* s
     auto pressed =
         gridport::application().message_box("详细：待导入数据集未打开！", "Sheetport",
                                             ui::MessageIcon::Warning, ui::MessageButtons::Ok);
-    return pressed == ui::DialogButton::Ok ? GRIDPORT_ID_OK : GRIDPORT_ID_CANCEL;
+    return host::button_code(pressed);
   }
   Tfrm_Import form(host_grid);
   CurrentDialog current(form);
