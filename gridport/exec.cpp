@@ -1,0 +1,45 @@
+// The steps of the two exports: adopt the host's objects, set the modes, check the grid, show
+// the dialog.
+#include "gridport/exec.h"
+
+#include "gridport/frm_import.h"
+#include "gridport/module_state.h"
+
+namespace gridport {
+namespace {
+
+// Clears ImportFormInstance on every way out of the modal showing.
+struct CurrentDialog {
+  explicit CurrentDialog(Tfrm_Import& form) { module_state().ImportFormInstance = &form; }
+  ~CurrentDialog() { module_state().ImportFormInstance = nullptr; }
+  CurrentDialog(const CurrentDialog&) = delete;
+  CurrentDialog& operator=(const CurrentDialog&) = delete;
+};
+
+}  // namespace
+
+int32_t run_exec(const GridportApplication* application, const GridportScreen* screen,
+                 const GridportGrid* grid, int32_t auto_map_mode, int32_t error_mode) {
+  ModuleState& state = module_state();
+  // A host without an application object of its own gets the module's.
+  if (application == nullptr) application = state.OwnApplication;
+  if (application != state.Application) state.Application = application;
+  if (screen != state.Screen) state.Screen = screen;
+  state.AutoMapMode = auto_map_mode;
+  state.ErrorMode = error_mode;
+
+  host::Grid host_grid(grid, gridport::application().codec());
+  const GridportDataSet* dataset = host_grid.dataset_table();
+  if (dataset == nullptr || !host::DataSet(*dataset, host_grid.codec()).Active()) {
+    // The caption is the one this message always had, whatever the plug-in is called.
+    auto pressed =
+        gridport::application().message_box("详细：待导入数据集未打开！", "Sheetport",
+                                            ui::MessageIcon::Warning, ui::MessageButtons::Ok);
+    return pressed == ui::DialogButton::Ok ? GRIDPORT_ID_OK : GRIDPORT_ID_CANCEL;
+  }
+  Tfrm_Import form(host_grid);
+  CurrentDialog current(form);
+  return static_cast<int32_t>(ui::toolkit().show_modal(form));
+}
+
+}  // namespace gridport
