@@ -46,8 +46,7 @@ void GridTable::reload() {
       wxGridTableMessage message(this, wxGRIDTABLE_NOTIFY_ROWS_APPENDED, rows - shown_rows_);
       GetView()->ProcessTableMessage(message);
     } else {
-      wxGridTableMessage message(this, wxGRIDTABLE_NOTIFY_ROWS_DELETED, rows,
-                                 shown_rows_ - rows);
+      wxGridTableMessage message(this, wxGRIDTABLE_NOTIFY_ROWS_DELETED, rows, shown_rows_ - rows);
       GetView()->ProcessTableMessage(message);
     }
   }

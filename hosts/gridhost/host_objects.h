@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gridport/gridport.hpp>
-
 #include <string>
 #include <vector>
 

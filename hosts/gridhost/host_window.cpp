@@ -36,9 +36,9 @@ class HostFrame : public wxFrame {
         objects_(table) {
     build_menu(options);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
-    import_button_ = new wxButton(this, kImportCommand, wxString::FromUTF8("从Excel导入…"),
-                                  wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                                  "ImportButton");
+    import_button_ =
+        new wxButton(this, kImportCommand, wxString::FromUTF8("从Excel导入…"), wxDefaultPosition,
+                     wxDefaultSize, 0, wxDefaultValidator, "ImportButton");
     sizer->Add(import_button_, 0, wxALL, 4);
     grid_ = new wxGrid(this, wxID_ANY);
     grid_table_ = new GridTable(table, objects_.grid.columns());
@@ -51,7 +51,8 @@ class HostFrame : public wxFrame {
     table.set_refresh_handler([this] { refresh(); });
     Bind(wxEVT_BUTTON, &HostFrame::on_import, this, kImportCommand);
     Bind(wxEVT_MENU, &HostFrame::on_import, this, kImportCommand);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
     Bind(wxEVT_SHOW, [this](wxShowEvent& e) {
       e.Skip();
       if (e.IsShown()) CallAfter([this] { refresh(); });
@@ -86,8 +87,8 @@ class HostFrame : public wxFrame {
   }
 
   void on_import(wxCommandEvent&) {
-    int32_t auto_map = modes_->IsChecked(kMapByPosition) ? GRIDPORT_MAP_BY_POSITION
-                                                         : GRIDPORT_MAP_BY_NAME;
+    int32_t auto_map =
+        modes_->IsChecked(kMapByPosition) ? GRIDPORT_MAP_BY_POSITION : GRIDPORT_MAP_BY_NAME;
     int32_t error_mode = modes_->IsChecked(kAbort) ? GRIDPORT_ERRORS_ABORT
                          : modes_->IsChecked(kLog) ? GRIDPORT_ERRORS_LOG
                                                    : GRIDPORT_ERRORS_DROP;
@@ -116,8 +117,8 @@ class HostFrame : public wxFrame {
     log << "button ImportButton " << button.x << " " << button.y << " " << button.width << " "
         << button.height << "\n";
     log << "rows " << grid_table_->GetNumberRows() << "\n";
-    log << "status " << GetStatusBar()->GetStatusText(0).utf8_string() << " | "
-        << last_result_ << "\n";
+    log << "status " << GetStatusBar()->GetStatusText(0).utf8_string() << " | " << last_result_
+        << "\n";
     for (int c = 0; c < grid_table_->GetNumberCols(); ++c) {
       log << "column " << c << " " << grid_table_->GetColLabelValue(c).utf8_string() << "\n";
     }

@@ -16,8 +16,8 @@ int run_headless(const Options& options, const PluginLibrary& plugin, TableDatas
   HostObjects objects(table);
   int32_t result =
       options.modes_given
-          ? plugin.exec1(objects.application.table(), objects.screen.table(),
-                         objects.grid.table(), options.auto_map, options.error_mode)
+          ? plugin.exec1(objects.application.table(), objects.screen.table(), objects.grid.table(),
+                         options.auto_map, options.error_mode)
           : plugin.exec(objects.application.table(), objects.screen.table(), objects.grid.table());
   try {
     table.commit();
