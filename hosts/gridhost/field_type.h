@@ -20,6 +20,11 @@ struct FieldType {
   int max_chars = 0;  // Text: most characters (not bytes), 0 for no limit
 };
 
+inline bool is_numeric(const FieldType& type) {
+  return type.kind == FieldKind::Integer || type.kind == FieldKind::Real ||
+         type.kind == FieldKind::Decimal;
+}
+
 // INTEGER..., REAL/FLOAT/DOUBLE, DECIMAL(p,s) or NUMERIC(p,s), DATE, DATETIME/TIMESTAMP,
 // VARCHAR(n)/CHAR(n) and anything else as text. A DECIMAL or NUMERIC without digits is real.
 FieldType field_type_of(std::string_view declared);

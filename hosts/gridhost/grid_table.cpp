@@ -7,7 +7,8 @@
 namespace gridhost {
 
 GridTable::GridTable(TableDataset& dataset, const std::vector<GridColumn>& columns)
-    : dataset_(dataset) {
+    : dataset_(dataset), right_aligned_(new wxGridCellAttr) {
+  right_aligned_->SetAlignment(wxALIGN_RIGHT, wxALIGN_CENTRE);
   for (const auto& column : columns) {
     int index = dataset.column_index(column.field_name);
     if (!column.visible || index < 0) continue;
@@ -35,6 +36,13 @@ wxString GridTable::GetValue(int row, int col) {
 wxString GridTable::GetColLabelValue(int col) {
   if (col < 0 || static_cast<std::size_t>(col) >= captions_.size()) return {};
   return captions_[static_cast<std::size_t>(col)];
+}
+
+wxGridCellAttr* GridTable::GetAttr(int, int col, wxGridCellAttr::wxAttrKind) {
+  if (col < 0 || static_cast<std::size_t>(col) >= shown_.size()) return nullptr;
+  if (!is_numeric(dataset_.columns()[shown_[static_cast<std::size_t>(col)]].type)) return nullptr;
+  right_aligned_->IncRef();
+  return right_aligned_;
 }
 
 void GridTable::reload() {

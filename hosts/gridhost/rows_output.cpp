@@ -11,6 +11,7 @@ namespace {
 struct Shown {
   std::vector<std::size_t> columns;  // indexes into the dataset's columns
   std::vector<std::string> captions, names;
+  std::vector<bool> numeric;  // lined up on the right
 };
 
 Shown shown_columns(const TableDataset& dataset, const std::vector<GridColumn>& columns) {
@@ -21,12 +22,14 @@ Shown shown_columns(const TableDataset& dataset, const std::vector<GridColumn>& 
     shown.columns.push_back(static_cast<std::size_t>(index));
     shown.captions.push_back(column.caption);
     shown.names.push_back(column.field_name);
+    shown.numeric.push_back(is_numeric(dataset.columns()[static_cast<std::size_t>(index)].type));
   }
   return shown;
 }
 
-void print_table(std::ostream& out, const std::vector<std::string>& headings,
+void print_table(std::ostream& out, const Shown& shown,
                  const std::vector<std::vector<std::string>>& rows) {
+  const auto& headings = shown.captions;
   std::vector<std::size_t> widths;
   for (const auto& heading : headings) widths.push_back(hosts::display_width(heading));
   for (const auto& row : rows) {
@@ -37,10 +40,12 @@ void print_table(std::ostream& out, const std::vector<std::string>& headings,
   auto line = [&](const std::vector<std::string>& cells) {
     std::string text;
     for (std::size_t c = 0; c < cells.size(); ++c) {
+      std::size_t pad = widths[c] - hosts::display_width(cells[c]);
+      if (shown.numeric[c]) text.append(pad, ' ');
       text += cells[c];
-      if (c + 1 < cells.size()) text.append(widths[c] - hosts::display_width(cells[c]) + 2, ' ');
+      if (c + 1 < cells.size()) text.append(shown.numeric[c] ? 2 : pad + 2, ' ');
     }
-    out << text << "\n";
+    out << text.substr(0, text.find_last_not_of(' ') + 1) << "\n";
   };
   line(headings);
   std::vector<std::string> rule;
@@ -63,7 +68,7 @@ void print_added_rows(std::ostream& out, TableDataset& dataset,
     rows.push_back(std::move(row));
   }
   if (format == Format::Table) {
-    print_table(out, shown.captions, rows);
+    print_table(out, shown, rows);
   } else if (format == Format::Csv) {
     auto line = [&](const std::vector<std::string>& cells) {
       for (std::size_t c = 0; c < cells.size(); ++c) {
