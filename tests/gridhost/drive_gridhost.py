@@ -4,6 +4,8 @@
 # refreshed rows read from gridhost's window log.
 #   drive_gridhost.py GRIDHOST REPO_ROOT open     the dialog opens over the grid and closes
 #   drive_gridhost.py GRIDHOST REPO_ROOT import   the sample import adds rows the grid shows
+#   drive_gridhost.py GRIDHOST REPO_ROOT screenshots FOLDER   the window, and the dialog over it
+#                                                  worked by hand (scripts/screenshots)
 import os
 import shutil
 import subprocess
@@ -12,7 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wx"))
-from drive_windows import Failure, start_xvfb  # noqa: E402
+from drive_windows import Failure, parse_log, screenshot, start_xvfb  # noqa: E402
 
 WAIT = 30
 OPEN = ["click Tfrm_Import.Button1", 'choose-file "examples/grid-sample.xlsx"',
@@ -24,19 +26,23 @@ IMPORT = ["click Tfrm_Import.Button1", 'choose-file "examples/grid-sample.xlsx"'
 class Host:
     def __init__(self, gridhost, root, workdir, display, script_lines):
         self.workdir = workdir
+        self.display = display
+        self.screen_log = os.path.join(workdir, "screen.log")
         self.log = os.path.join(workdir, "window.log")
         db = os.path.join(workdir, "grid-sample.db")
         shutil.copy(os.path.join(root, "examples", "grid-sample.db"), db)
         script = os.path.join(workdir, "dialog.script")
         with open(script, "w", encoding="utf-8") as f:
-            f.write("\n".join(script_lines) + "\n")
+            f.write("\n".join(script_lines or []) + "\n")
         self.transcript = os.path.join(workdir, "transcript.txt")
         env = dict(os.environ)
         env.pop("WAYLAND_DISPLAY", None)
         env.update({"DISPLAY": display, "HOME": workdir, "XDG_RUNTIME_DIR": workdir,
                     "NO_AT_BRIDGE": "1", "GSETTINGS_BACKEND": "memory", "GTK_THEME": "Adwaita",
                     "GRIDHOST_WINDOW_LOG": self.log, "PORT_UI_SCRIPT": script,
-                    "PORT_UI_TRANSCRIPT": self.transcript})
+                    "PORT_UI_TRANSCRIPT": self.transcript, "PORT_UI_SCREEN_LOG": self.screen_log})
+        if script_lines is None:  # the plug-in's dialog in a real window
+            del env["PORT_UI_SCRIPT"]
         self.env = env
         self.err = open(os.path.join(workdir, "host.err"), "w+")
         self.proc = subprocess.Popen([gridhost, "--window", "--db", db, "--table", "receipts"],
@@ -63,6 +69,20 @@ class Host:
             time.sleep(0.1)
         raise Failure("no %r in the window log (%s):\n%s\n%s" %
                       (text, what, self.window_log(), self.stderr()[-2000:]))
+
+    def wait_screen(self, what, predicate):
+        deadline = time.time() + WAIT
+        while time.time() < deadline:
+            try:
+                with open(self.screen_log, encoding="utf-8") as f:
+                    state = parse_log(f.read())
+            except FileNotFoundError:
+                state = parse_log("")
+            found = predicate(state)
+            if found:
+                return found
+            time.sleep(0.1)
+        raise Failure("timed out waiting for %s:\n%s" % (what, self.stderr()[-2000:]))
 
     def xdotool(self, *args):
         subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True,
@@ -118,13 +138,46 @@ def run(gridhost, root, scenario, workdir, display):
             host.proc.kill()
 
 
+def take_screenshots(gridhost, root, workdir, display, folder):
+    host = Host(gridhost, root, workdir, display, None)
+    try:
+        host.wait_log("the window shown", "status 共3行")
+        screenshot(host, [(0, 0, 800, 500)], os.path.join(folder, "gridhost-window.png"))
+        button = host.click_import()
+        form = host.wait_screen("the import dialog", lambda st: st["forms"].get("Tfrm_Import"))
+        x, y, w, h = form["controls"]["Button1"]["rect"]
+        host.xdotool("mousemove", x + w // 2, y + h // 2, "click", "1")
+        host.wait_screen("the file dialog", lambda st: st["file_dialog"])
+        time.sleep(1)
+        host.xdotool("key", "ctrl+l")
+        time.sleep(0.3)
+        host.xdotool("type", "--delay", "40", os.path.join(root, "examples", "grid-sample.xlsx"))
+        time.sleep(0.3)
+        host.xdotool("key", "Return")
+        form = host.wait_screen("the worksheet opened", lambda st: st["forms"].get(
+            "Tfrm_Import") if "记录数：7" in st["forms"].get("Tfrm_Import", {}).get(
+                "controls", {}).get("Label2", {}).get("state", "") else None)
+        screenshot(host, [(0, 0, 800, 500), form["rect"]],
+                   os.path.join(folder, "gridhost-import-dialog.png"))
+        x, y, w, h = form["controls"]["Button3"]["rect"]
+        host.xdotool("mousemove", x + w // 2, y + h // 2, "click", "1")
+        host.wait_log("the dialog closed", "本次导入新增0行")
+        host.close(button)
+    finally:
+        if host.proc.poll() is None:
+            host.proc.kill()
+
+
 def main():
     gridhost, root, scenario = sys.argv[1:4]
     workdir = tempfile.mkdtemp(prefix="gridhost_window_")
     xvfb = None
     try:
         xvfb, display = start_xvfb()
-        run(gridhost, root, scenario, workdir, display)
+        if scenario == "screenshots":
+            take_screenshots(gridhost, root, workdir, display, os.path.abspath(sys.argv[4]))
+        else:
+            run(gridhost, root, scenario, workdir, display)
         return 0
     except Failure as e:
         print("FAILED:", e, file=sys.stderr)
