@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/controls.h"
+#include "ui/table_grid.h"
 
 namespace gridport {
 

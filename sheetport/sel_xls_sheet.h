@@ -2,8 +2,10 @@
 // and one button. The worksheet reader fills it, shows it and reads the choice back.
 #pragma once
 
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/label_image_panel.h"
 
 namespace sheetport {
 

@@ -7,8 +7,10 @@
 #include <string>
 
 #include "sheetport/config_settings.h"
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/label_image_panel.h"
 
 namespace sheetport {
 

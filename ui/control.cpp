@@ -38,11 +38,6 @@ void Control::notify(Change what) {
   form_.control_changed(*this, what);
 }
 
-void Control::set_parent(Control* parent) {
-  parent_ = parent;
-  notify(Change::Bounds);
-}
-
 void Control::set_bounds(Rect bounds) {
   if (bounds == bounds_) return;
   bounds_ = bounds;

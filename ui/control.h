@@ -112,7 +112,6 @@ class Control {
   const std::string& name() const { return name_; }
   Form& form() const { return form_; }
   Control* parent() const { return parent_; }
-  void set_parent(Control* parent);
 
   const Rect& bounds() const { return bounds_; }
   void set_bounds(Rect bounds);
@@ -138,7 +137,6 @@ class Control {
 
   // Its own font, or the parent's, or the form's.
   Font font() const;
-  bool has_own_font() const { return font_.has_value(); }
   void set_font(Font font);
 
   // Moves the form's focus here.

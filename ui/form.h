@@ -99,7 +99,6 @@ class Form {
   // Starts a modal showing: create() if needed, result None, visible, on_show, first control of
   // the tab sequence focused unless a handler chose one, actions updated.
   void begin_modal();
-  bool is_modal() const { return modal_; }
   // True when a close has been asked for (close() or a modal result).
   bool close_pending() const { return modal_result_ != ModalResult::None; }
   // Settles a pending close: on_close_query decides; when it allows, on_close runs and the
@@ -126,7 +125,9 @@ class Form {
   void remove_action(Action* action);
   void control_changed(Control& control, Change what);
   void action_changed(Action& action, Change what);
-  void add_tab_sequence(const Control* parent, std::vector<Control*>& out) const;
+  // `also` joins the sequence at its place though it is no tab stop (the focused control).
+  void add_tab_sequence(const Control* parent, const Control* also,
+                        std::vector<Control*>& out) const;
 
   std::string name_;
   std::string caption_;
@@ -145,7 +146,6 @@ class Form {
   Control* focused_ = nullptr;
   ModalResult modal_result_ = ModalResult::None;
   bool created_ = false;
-  bool modal_ = false;
   Observer* observer_ = nullptr;
 };
 

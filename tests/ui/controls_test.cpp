@@ -1,13 +1,17 @@
 // Controls as a person and as code use them: key filters, pastes, selections, enabling rules,
 // tab order, page visibility, grid edits, and the notifications a backend relies on.
-#include "ui/controls.h"
-
 #include <gtest/gtest.h>
 
 #include <utility>
 
 #include "platform/error.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/label_image_panel.h"
+#include "ui/memo_progress.h"
+#include "ui/pages.h"
+#include "ui/table_grid.h"
 
 namespace {
 
@@ -261,7 +265,7 @@ TEST(DataGrid, PersonEditsOnlyWritableColumnsOfExistingRows) {
   EXPECT_EQ(grid.current_row(), 1);
   EXPECT_EQ(grid.describe(),
             "columns=[\"目标字段名\",\"Excel字段名\"] pick1=[\"姓名\",\"金额\"] "
-            "rows=[[\"姓名\",\"\"],[\"金额\",\"别的名字\"]] focus");
+            "rows=[[\"姓名\",\"\"],[\"金额\",\"别的名字\"]] current=1,1 focus");
   EXPECT_THROW(grid.table().value(0, "nope"), platform::Error);
   EXPECT_THROW(grid.table().value(5, 0u), platform::Error);
 }

@@ -5,8 +5,8 @@
 
 #include "platform/error.h"
 #include "test_jpeg.h"
-#include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/label_image_panel.h"
 
 namespace {
 

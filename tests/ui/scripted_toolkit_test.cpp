@@ -8,8 +8,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
+#include "ui/label_image_panel.h"
+#include "ui/memo_progress.h"
 #include "ui/toolkit.h"
 
 namespace {

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
+#include "ui/label_image_panel.h"
+#include "ui/memo_progress.h"
 
 namespace {
 

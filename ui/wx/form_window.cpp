@@ -11,8 +11,13 @@
 
 #include <algorithm>
 
-#include "ui/controls.h"
+#include "ui/button_action.h"
+#include "ui/edit_combo.h"
+#include "ui/label_image_panel.h"
+#include "ui/memo_progress.h"
+#include "ui/pages.h"
 #include "ui/quote.h"
+#include "ui/table_grid.h"
 #include "ui/wx/grid_window.h"
 #include "ui/wx/keymap.h"
 #include "ui/wx/layout.h"

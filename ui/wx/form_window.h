@@ -8,8 +8,9 @@
 #include <functional>
 #include <map>
 
+#include "ui/button_action.h"
 #include "ui/control.h"
-#include "ui/controls.h"
+#include "ui/edit_combo.h"
 #include "ui/form.h"
 #include "ui/wx/screen_log.h"
 

@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "ui/controls.h"
+#include "ui/label_image_panel.h"
+#include "ui/pages.h"
 
 namespace ui::wx {
 namespace {

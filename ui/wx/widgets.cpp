@@ -85,15 +85,7 @@ void PictureWindow::paint(wxPaintEvent&) {
   dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
   dc.Clear();
   if (!bitmap_.IsOk()) return;
-  if (image_.stretch()) {
-    wxSize size = GetClientSize();
-    if (size.x > 0 && size.y > 0) {
-      dc.DrawBitmap(wxBitmap(bitmap_.ConvertToImage().Scale(size.x, size.y, wxIMAGE_QUALITY_HIGH)),
-                    0, 0);
-    }
-  } else {
-    dc.DrawBitmap(bitmap_, 0, 0);
-  }
+  dc.DrawBitmap(bitmap_, 0, 0);
 }
 
 SeparatorWindow::SeparatorWindow(wxWindow* parent, const Separator& separator)

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "ui/controls.h"
+#include "ui/label_image_panel.h"
 
 namespace ui::wx {
 
@@ -23,8 +23,7 @@ inline std::string utf8_text(const wxString& text) {
 // the Chinese characters; the size from the Windows height at 96 dots per inch.
 wxFont make_font(const Font& font, const wxFont& base);
 
-// Draws an Image control's picture at its top-left corner (clipped), or stretched over the
-// control when it stretches.
+// Draws an Image control's picture at its top-left corner (clipped).
 class PictureWindow : public wxWindow {
  public:
   PictureWindow(wxWindow* parent, const Image& image);
