@@ -142,7 +142,11 @@ int TableDataset::insert(const std::string& key, const std::vector<StoredValue>&
 void TableDataset::post() {
   if (!editing_) return;
   if (disabled_ > 0 && !in_transaction_) {
-    execute(db_.get(), "BEGIN");
+    try {
+      execute(db_.get(), "BEGIN");
+    } catch (const Error& e) {
+      throw Error(std::string("数据库不能开始写入（数据库：") + e.what() + "）");
+    }
     in_transaction_ = true;
   }
   std::string key;

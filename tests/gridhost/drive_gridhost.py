@@ -4,6 +4,8 @@
 # refreshed rows read from gridhost's window log.
 #   drive_gridhost.py GRIDHOST REPO_ROOT open     the dialog opens over the grid and closes
 #   drive_gridhost.py GRIDHOST REPO_ROOT import   the sample import adds rows the grid shows
+#   drive_gridhost.py GRIDHOST REPO_ROOT fake-import LIBRARY   the same through a stand-in
+#                                                  plug-in that appends the sample's rows itself
 #   drive_gridhost.py GRIDHOST REPO_ROOT screenshots FOLDER   the window, and the dialog over it
 #                                                  worked by hand (scripts/screenshots)
 import os
@@ -24,7 +26,7 @@ IMPORT = ["click Tfrm_Import.Button1", 'choose-file "examples/grid-sample.xlsx"'
 
 
 class Host:
-    def __init__(self, gridhost, root, workdir, display, script_lines):
+    def __init__(self, gridhost, root, workdir, display, script_lines, extra_args=()):
         self.workdir = workdir
         self.display = display
         self.screen_log = os.path.join(workdir, "screen.log")
@@ -45,7 +47,10 @@ class Host:
             del env["PORT_UI_SCRIPT"]
         self.env = env
         self.err = open(os.path.join(workdir, "host.err"), "w+")
-        self.proc = subprocess.Popen([gridhost, "--window", "--db", db, "--table", "receipts"],
+        env["FAKE_GRIDPORT_ROWS"] = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                                                 "sample_rows.tsv")
+        self.proc = subprocess.Popen([gridhost, "--window", "--db", db, "--table", "receipts"] +
+                                     list(extra_args),
                                      env=env, cwd=root, stdout=self.err, stderr=self.err)
 
     def stderr(self):
@@ -113,7 +118,8 @@ def expect(condition, message):
 
 
 def run(gridhost, root, scenario, workdir, display):
-    host = Host(gridhost, root, workdir, display, OPEN if scenario == "open" else IMPORT)
+    extra = ["--library", sys.argv[4]] if scenario == "fake-import" else []
+    host = Host(gridhost, root, workdir, display, OPEN if scenario == "open" else IMPORT, extra)
     try:
         log = host.wait_log("the window shown", "status 共3行")
         expect("column 0 客户编号\ncolumn 1 客户名称\ncolumn 2 付款日期\ncolumn 3 金额\n"

@@ -70,6 +70,8 @@ class Headless(Case):
                 (["--db", self.db, "--table", "receipts", "--library", "/nonexistent.so"], 3,
                  "libgridport.so not found"),
                 (["--db", self.db, "--table", "nosuch"], 4, "no table nosuch"),
+                (["--db", os.path.join(ROOT, "README.md"), "--table", "receipts"], 4,
+                 "file is not a database"),
                 (["--db", self.db, "--table", "receipts", "--window"], 5, "needs a display")]:
             r = Run(self.dir, args, ["# nothing"])
             self.assertEqual(r.status, status, (args, r.err))
