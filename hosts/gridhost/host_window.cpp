@@ -48,6 +48,8 @@ class HostFrame : public wxFrame {
     SetSizer(sizer);
     CreateStatusBar(2);
     objects_.application.set_parent(GRIDPORT_PARENT_WX, this);
+    // The grid neither repaints nor relays out while an import suspends it.
+    table.set_suspend_handler([this] { grid_->BeginBatch(); });
     table.set_refresh_handler([this] { refresh(); });
     Bind(wxEVT_BUTTON, &HostFrame::on_import, this, kImportCommand);
     Bind(wxEVT_MENU, &HostFrame::on_import, this, kImportCommand);
@@ -59,7 +61,10 @@ class HostFrame : public wxFrame {
     });
   }
 
-  ~HostFrame() override { table_.set_refresh_handler(nullptr); }
+  ~HostFrame() override {
+    table_.set_suspend_handler(nullptr);
+    table_.set_refresh_handler(nullptr);
+  }
 
  private:
   void build_menu(const Options& options) {
@@ -103,6 +108,7 @@ class HostFrame : public wxFrame {
   }
 
   void refresh() {
+    while (grid_->GetBatchCount() > 0) grid_->EndBatch();
     grid_table_->reload();
     SetStatusText(wxString::FromUTF8("共" + std::to_string(table_.row_count()) + "行"), 0);
     SetStatusText(wxString::FromUTF8(last_result_), 1);

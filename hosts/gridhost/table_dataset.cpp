@@ -212,7 +212,7 @@ void TableDataset::commit() {
 }
 
 void TableDataset::disable_controls() {
-  ++disabled_;
+  if (disabled_++ == 0 && on_suspend_) on_suspend_();
 }
 
 void TableDataset::enable_controls() {

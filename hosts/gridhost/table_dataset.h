@@ -52,11 +52,13 @@ class TableDataset {
   void cancel();
   bool editing() const { return editing_; }
 
-  // Suspend and resume the grid's refresh; they nest. The outermost resume commits every post
-  // before it and then calls the refresh handler.
+  // Suspend and resume the grid's refresh; they nest. The outermost suspend calls the suspend
+  // handler; the outermost resume commits every post before it and then calls the refresh
+  // handler.
   void disable_controls();
   void enable_controls();
   bool controls_disabled() const { return disabled_ > 0; }
+  void set_suspend_handler(std::function<void()> handler) { on_suspend_ = std::move(handler); }
   void set_refresh_handler(std::function<void()> handler) { on_refresh_ = std::move(handler); }
 
   // Stores the open batch now.
@@ -100,6 +102,7 @@ class TableDataset {
   std::vector<PendingRow> pending_;
   std::vector<int64_t> posted_rowids_;
   int64_t row_count_ = -1;  // -1: count again
+  std::function<void()> on_suspend_;
   std::function<void()> on_refresh_;
 };
 

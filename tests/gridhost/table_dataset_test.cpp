@@ -96,9 +96,11 @@ TEST_F(TableDatasetTest, CancelLeavesNoRow) {
 
 TEST_F(TableDatasetTest, RowsPostedBeforeAStopOrAnAbortAreStoredWhenRefreshResumes) {
   TableDataset d(db.path(), "payments", kPayments);
-  int refreshes = 0;
+  int suspends = 0, refreshes = 0;
+  d.set_suspend_handler([&] { ++suspends; });
   d.set_refresh_handler([&] { ++refreshes; });
   d.disable_controls();
+  d.disable_controls();  // nested: one suspend, one refresh at the outermost resume
   add(d, "C1", "张三");
   add(d, "C2", "李四");
   EXPECT_THROW(add(d, "C1", "重复"), Error);  // the failing row of an abort
@@ -106,8 +108,11 @@ TEST_F(TableDatasetTest, RowsPostedBeforeAStopOrAnAbortAreStoredWhenRefreshResum
   // Another program does not see the open batch yet...
   EXPECT_EQ(count(), "0");
   d.enable_controls();
+  EXPECT_EQ(refreshes, 0);
+  d.enable_controls();
   // ...and sees every row posted before the failure once the run resumes refresh.
   EXPECT_EQ(count(), "2");
+  EXPECT_EQ(suspends, 1);
   EXPECT_EQ(refreshes, 1);
   EXPECT_EQ(d.row_count(), 2);
 }
