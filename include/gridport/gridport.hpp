@@ -15,6 +15,16 @@ namespace gridport {
 
 namespace detail {
 
+// Copies text into kept and returns kept's text, or a fixed text when the copy fails.
+inline const char* keep(std::string& kept, const char* text) noexcept {
+  try {
+    kept = text;
+    return kept.c_str();
+  } catch (...) {
+    return "out of memory";  // the message itself could not be kept
+  }
+}
+
 // Runs body; returns 1, or 0 with *error pointing at the failure's message kept in `kept`.
 template <class Body>
 int32_t guarded(std::string& kept, const char** error, Body&& body) noexcept {
@@ -23,14 +33,9 @@ int32_t guarded(std::string& kept, const char** error, Body&& body) noexcept {
     body();
     return 1;
   } catch (const std::exception& e) {
-    why = e.what();
+    // Kept inside the handler: the message dies with the exception at its end.
+    why = keep(kept, e.what());
   } catch (...) {
-  }
-  try {
-    kept = why;
-    why = kept.c_str();
-  } catch (...) {
-    why = "out of memory";  // the message itself could not be kept
   }
   if (error != nullptr) *error = why;
   return 0;
