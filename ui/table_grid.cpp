@@ -13,13 +13,58 @@
 #include "ui/utf8.h"
 
 namespace ui {
+namespace {
+
+// What a sort compares: the text in GBK, where the common Chinese characters follow their
+// pinyin, with ASCII letters in one case. The second byte of a double-byte character may look
+// like a letter and is left alone.
+std::string sort_text(std::string_view utf8) {
+  std::string text = platform::utf8_to_gbk(utf8);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x81) {
+      ++i;
+    } else if (byte >= 'A' && byte <= 'Z') {
+      text[i] = char(byte + ('a' - 'A'));
+    }
+  }
+  return text;
+}
+
+// UTF-8 bytes of other characters are never ASCII letters, so upper-casing bytes is safe.
+bool starts_with_folded(std::string_view text, std::string_view prefix) {
+  return prefix.size() <= text.size() &&
+         platform::ascii_upper(text.substr(0, prefix.size())) == platform::ascii_upper(prefix);
+}
+
+bool equals_folded(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && starts_with_folded(a, b);
+}
+
+}  // namespace
 
 // --- Table ---
 
 void Table::set_fields(std::vector<std::string> fields) {
   fields_ = std::move(fields);
+  sizes_.assign(fields_.size(), 0);
   rows_.clear();
   changed();
+}
+
+void Table::set_field_size(std::string_view field, std::size_t characters) {
+  sizes_[checked_field(field)] = characters;
+}
+
+void Table::check_size(std::size_t field, std::string_view value) const {
+  std::size_t size = sizes_[field];
+  if (size == 0) return;
+  std::size_t length = utf8_characters(value).size();
+  if (length > size) {
+    throw platform::Error("field \"" + fields_[field] + "\" holds at most " + std::to_string(size) +
+                          " characters, not " + std::to_string(length) + ": \"" +
+                          std::string(value) + "\"");
+  }
 }
 
 void Table::changed() {
@@ -38,12 +83,14 @@ void Table::end_update() {
 }
 
 int Table::field_index(std::string_view field) const {
-  auto it = std::find(fields_.begin(), fields_.end(), field);
+  auto it = std::find_if(fields_.begin(), fields_.end(),
+                         [&](const std::string& f) { return equals_folded(f, field); });
   return it == fields_.end() ? -1 : static_cast<int>(it - fields_.begin());
 }
 
 void Table::append_row(std::vector<std::string> values) {
   values.resize(fields_.size());
+  for (std::size_t f = 0; f < values.size(); ++f) check_size(f, values[f]);
   rows_.push_back(std::move(values));
   changed();
 }
@@ -81,44 +128,12 @@ const std::string& Table::value(std::size_t row, std::size_t field) const {
 void Table::set_value(std::size_t row, std::size_t field, std::string value) {
   (void)this->value(row, field);  // range checks
   if (rows_[row][field] == value) return;
+  check_size(field, value);
   rows_[row][field] = std::move(value);
   changed();
 }
 
 // --- DataGrid ---
-
-namespace {
-
-// What a sort compares: the text in GBK, where the common Chinese characters follow their
-// pinyin, with ASCII letters in one case. The second byte of a double-byte character may look
-// like a letter and is left alone.
-std::string sort_text(std::string_view utf8) {
-  std::string text = platform::utf8_to_gbk(utf8);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    if (byte >= 0x81) {
-      ++i;
-    } else if (byte >= 'A' && byte <= 'Z') {
-      text[i] = char(byte + ('a' - 'A'));
-    }
-  }
-  return text;
-}
-
-char ascii_lower(char c) {
-  return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
-}
-
-// UTF-8 bytes of other characters are never ASCII letters, so folding bytes is safe.
-bool starts_with_folded(std::string_view text, std::string_view prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (ascii_lower(text[i]) != ascii_lower(prefix[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 DataGrid::DataGrid(Form& form, std::string name, Control* parent)
     : Control(form, std::move(name), parent), table_([this] { table_changed(); }) {

@@ -20,13 +20,18 @@ class Table {
   explicit Table(std::function<void()> changed) : changed_(std::move(changed)) {}
 
   const std::vector<std::string>& fields() const { return fields_; }
-  void set_fields(std::vector<std::string> fields);  // drops the rows
-  // The index of a field (exact name), -1 when missing.
+  void set_fields(std::vector<std::string> fields);  // drops the rows; no size limits
+  // The index of a field, its name's ASCII letters in either case; -1 when missing.
   int field_index(std::string_view field) const;
+  // The most characters a field's values may hold; 0 (the default) for no limit. Values
+  // already stored are not checked again.
+  void set_field_size(std::string_view field, std::size_t characters);
+  std::size_t field_size(std::size_t field) const { return sizes_.at(field); }
 
   std::size_t row_count() const { return rows_.size(); }
   const std::vector<std::string>& row(std::size_t index) const { return rows_.at(index); }
-  // A row with as many values as fields (missing values empty, extra ones dropped).
+  // A row with as many values as fields (missing values empty, extra ones dropped). Throws
+  // platform::Error, appending nothing, when a value is longer than its field's size.
   void append_row(std::vector<std::string> values);
   void clear_rows();
 
@@ -35,7 +40,8 @@ class Table {
   void begin_update() { ++updating_; }
   void end_update();
 
-  // Throws platform::Error naming the row or field when either is missing.
+  // Throws platform::Error naming the row or field when either is missing, or when a value
+  // is longer than its field's size (the value is then left as it was).
   const std::string& value(std::size_t row, std::string_view field) const;
   void set_value(std::size_t row, std::string_view field, std::string value);
   const std::string& value(std::size_t row, std::size_t field) const;
@@ -43,11 +49,13 @@ class Table {
 
  private:
   std::size_t checked_field(std::string_view field) const;
+  void check_size(std::size_t field, std::string_view value) const;
   void changed();
   std::function<void()> changed_;
   int updating_ = 0;
   bool pending_ = false;
   std::vector<std::string> fields_;
+  std::vector<std::size_t> sizes_;
   std::vector<std::vector<std::string>> rows_;
 };
 

@@ -116,6 +116,19 @@ TEST(Tfrm_Import, OpeningAnotherSheetReplacesTheMapping) {
                                         "[\"二\",\"B\"],[\"三\",\"\"]]"));
 }
 
+TEST(Tfrm_Import, SortingTheGridLeavesThePrefillInTheHostsColumnOrder) {
+  FakeHost host(columns({"三", "一", "二"}));
+  auto run = play(host,
+                  {"click-title " + kForm + ".DataViewGrid 0", "invoke " + kForm + ".SelectExcel",
+                   choose(fixture("people.xlsx")), "dump " + kForm, "close " + kForm},
+                  GRIDPORT_MAP_BY_POSITION);
+  // Shown sorted by caption; 三, the host's first column, still gets the first sheet column.
+  EXPECT_THAT(
+      run.transcript,
+      HasSubstr("pick1=[\"编号\",\"姓名\",\"金额\"] sort=[\"+目标字段名\"] "
+                "rows=[[\"二\",\"金额\"],[\"三\",\"编号\"],[\"一\",\"姓名\"]] current=1,0"));
+}
+
 TEST(Tfrm_Import, ASheetWithoutRecordsOpensWithCountZeroAndNothingToImport) {
   FakeHost host(columns({"编号"}));
   auto run = play(host, {"invoke " + kForm + ".SelectExcel", choose(fixture("people.xlsx")),
@@ -211,6 +224,30 @@ TEST(Tfrm_Import, ARunningImportLocksWhatItReadsAndRefusesToClose) {
   EXPECT_TRUE(form.FormClose());
   EXPECT_EQ(form.SheetQuery, nullptr);
   module_state().Application = module_state().OwnApplication;
+}
+
+// Notes the host window the dialog would be modal over.
+class ParentRecorder : public ui::ScriptedToolkit {
+ public:
+  using ui::ScriptedToolkit::ScriptedToolkit;
+  ui::NativeParent seen;
+  ui::ModalResult show_modal(ui::Form& form) override {
+    seen = ui::native_parent();
+    return ui::ScriptedToolkit::show_modal(form);
+  }
+};
+
+TEST(Tfrm_Import, TheHostsWindowIsTheDialogsParentForTheCallOnly) {
+  FakeHost host(columns({"编号"}));
+  FakeApplication app;
+  int host_window = 0;
+  app.set_parent(GRIDPORT_PARENT_WX, &host_window);
+  ParentRecorder toolkit({"close " + kForm});
+  ui::ScopedToolkit scope(toolkit);
+  EXPECT_EQ(run_exec(app.table(), nullptr, host.grid.table(), 2, 2), 2);
+  EXPECT_EQ(toolkit.seen.kind, ui::NativeParent::Kind::Wx);
+  EXPECT_EQ(toolkit.seen.window, &host_window);
+  EXPECT_EQ(ui::native_parent().window, nullptr);
 }
 
 TEST(FieldList, FieldsAreNamedWithoutRegardToCaseAndCutToTheirSize) {

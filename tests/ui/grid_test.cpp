@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "ui/edit_combo.h"
 #include "ui/form.h"
 #include "ui/scripted_toolkit.h"
@@ -47,6 +48,25 @@ struct TMap : ui::Form {
     return out;
   }
 };
+
+TEST(Table, FieldNamesIgnoreLetterCaseAndSizesRefuseLongerValues) {
+  TMap f;
+  ui::Table& t = f.Grid.table();
+  EXPECT_EQ(t.field_index("SOURCEFIELD"), 1);
+  EXPECT_EQ(t.field_index("sourceField "), -1);
+  t.set_field_size("SourceField", 3);
+  EXPECT_TRUE(f.Grid.edit_cell(0, 1, "金额吗"));  // characters, not bytes
+  try {
+    f.Grid.edit_cell(0, 1, "abcd");
+    ADD_FAILURE() << "a fourth character was stored";
+  } catch (const platform::Error& e) {
+    EXPECT_STREQ(e.what(), "field \"sourceField\" holds at most 3 characters, not 4: \"abcd\"");
+  }
+  EXPECT_EQ(t.value(0, "sourceField"), "金额吗");
+  EXPECT_EQ(f.edited_rows.size(), 1u);
+  EXPECT_THROW(t.append_row({"x", "abcd"}), platform::Error);
+  EXPECT_EQ(t.row_count(), 4u);
+}
 
 TEST(DataGridSort, TitleClicksSortTheShownRowsAndTheTableKeepsItsOrder) {
   TMap f;

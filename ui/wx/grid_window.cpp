@@ -15,9 +15,15 @@ namespace {
 // that began the edit (the stock editor drops that key).
 class PickListEditor : public wxGridCellChoiceEditor {
  public:
-  explicit PickListEditor(const wxArrayString& items) : wxGridCellChoiceEditor(items, true) {}
+  // `max_length` in characters, 0 for no limit.
+  PickListEditor(const wxArrayString& items, std::size_t max_length)
+      : wxGridCellChoiceEditor(items, true), max_length_(max_length) {}
   PickListEditor(const PickListEditor&) = default;
   wxGridCellEditor* Clone() const override { return new PickListEditor(*this); }
+  void Create(wxWindow* parent, wxWindowID id, wxEvtHandler* handler) override {
+    wxGridCellChoiceEditor::Create(parent, id, handler);
+    if (max_length_ > 0) Combo()->SetMaxLength(static_cast<unsigned long>(max_length_));
+  }
   void StartingKey(wxKeyEvent& event) override {
     wxChar ch = event.GetUnicodeKey();
     if (ch == WXK_NONE || ch < 0x20) {
@@ -27,6 +33,9 @@ class PickListEditor : public wxGridCellChoiceEditor {
     Combo()->SetValue(wxString(ch));
     Combo()->SetInsertionPointEnd();
   }
+
+ private:
+  std::size_t max_length_;
 };
 
 // The grid widget; keyboard navigation between widgets passes it by when Tab skips it.
@@ -80,14 +89,17 @@ void fill(wxGrid& widget, const DataGrid& grid) {
     widget.SetColSize(c, column.width);
     auto* attr = new wxGridCellAttr;
     attr->SetReadOnly(!grid.column_editable(std::size_t(c)));
+    int field = table.field_index(column.field);
+    std::size_t size = field < 0 ? 0 : table.field_size(std::size_t(field));
     if (!column.pick_list.empty()) {
       wxArrayString items;
       for (const auto& item : column.pick_list) items.Add(wx_text(item));
       // Typing a text that is not in the list stays allowed.
-      attr->SetEditor(new PickListEditor(items));
+      attr->SetEditor(new PickListEditor(items, size));
+    } else if (size > 0) {
+      attr->SetEditor(new wxGridCellTextEditor(size));
     }
     widget.SetColAttr(c, attr);
-    int field = table.field_index(column.field);
     for (int r = 0; r < rows; ++r) {
       wxString value =
           field < 0 ? wxString()
@@ -116,7 +128,15 @@ wxWindow* make_grid_window(wxWindow* parent, DataGrid& grid, InputRunner run_inp
     int row = e.GetRow(), col = e.GetCol();
     std::string text = utf8_text(widget->GetCellValue(row, col));
     run_input([&] {
-      if (!grid.edit_cell(std::size_t(row), std::size_t(col), text)) fill(*widget, grid);
+      // A refused edit (a text too long for its field) puts the stored value back.
+      bool stored = false;
+      try {
+        stored = grid.edit_cell(std::size_t(row), std::size_t(col), text);
+      } catch (...) {
+        fill(*widget, grid);
+        throw;
+      }
+      if (!stored) fill(*widget, grid);
     });
   });
   widget->Bind(wxEVT_GRID_SELECT_CELL, [&grid, run_input](wxGridEvent& e) {
