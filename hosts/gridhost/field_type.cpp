@@ -101,9 +101,12 @@ double to_real(std::string_view label, std::string_view raw) {
   return value;
 }
 
+constexpr std::size_t kExactDigits = 15;       // of a double
+constexpr std::size_t kExactWholeDigits = 18;  // of a 64-bit integer
+
 // The exact decimal a text writes, held as its integer and fraction digits, so that a value
 // is checked against the scale without binary rounding.
-std::string to_decimal(const FieldType& type, std::string_view label, std::string_view raw) {
+StoredValue to_decimal(const FieldType& type, std::string_view label, std::string_view raw) {
   std::string text(trimmed(raw));
   if (!decimal_notation(text)) refuse(label, raw, "不是数字");
   bool negative = text[0] == '-';
@@ -139,10 +142,19 @@ std::string to_decimal(const FieldType& type, std::string_view label, std::strin
   if (type.precision > 0 && static_cast<int>(whole.size()) > type.precision - type.scale) {
     refuse(label, raw, "整数部分超过" + std::to_string(type.precision - type.scale) + "位");
   }
-  bool zero = whole.empty() && fraction.empty();
-  std::string out = (negative && !zero ? "-" : "") + (whole.empty() ? "0" : whole);
-  if (type.scale > 0) out += "." + fraction + std::string(type.scale - fraction.size(), '0');
-  return out;
+  // SQLite keeps a decimal with a fraction as a double (15 significant digits) and a whole one
+  // as a 64-bit integer; a value beyond that would be stored altered.
+  std::size_t significant =
+      whole.empty() ? fraction.size() - std::min(fraction.find_first_not_of('0'), fraction.size())
+                    : whole.size() + fraction.size();
+  if ((!fraction.empty() && significant > kExactDigits) || whole.size() > kExactWholeDigits) {
+    refuse(label, raw, "有效数字太多，数据库无法精确保存");
+  }
+  // Bound as a number: as text, SQLite's NUMERIC affinity would go through a double even for
+  // whole numbers.
+  std::string exact = (negative ? "-" : "") + (whole.empty() ? "0" : whole);
+  if (fraction.empty()) return static_cast<int64_t>(std::strtoll(exact.c_str(), nullptr, 10));
+  return std::strtod((exact + "." + fraction).c_str(), nullptr);
 }
 
 std::string to_date(const FieldType& type, std::string_view label, std::string_view raw) {
@@ -213,7 +225,13 @@ std::string display_text(const FieldType& type, sqlite3_stmt* stmt, int index) {
   int storage = sqlite3_column_type(stmt, index);
   if (storage == SQLITE_NULL) return "";
   char buf[64];
-  if (type.kind == FieldKind::Decimal && (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT)) {
+  if (type.kind == FieldKind::Decimal && storage == SQLITE_INTEGER) {
+    // Whole numbers print from the integer: a double would round those beyond 15 digits.
+    std::string text = std::to_string(sqlite3_column_int64(stmt, index));
+    return type.scale > 0 ? text + "." + std::string(static_cast<std::size_t>(type.scale), '0')
+                          : text;
+  }
+  if (type.kind == FieldKind::Decimal && storage == SQLITE_FLOAT) {
     std::snprintf(buf, sizeof buf, "%.*f", type.scale, sqlite3_column_double(stmt, index));
     return buf;
   }

@@ -29,8 +29,8 @@ inline bool is_numeric(const FieldType& type) {
 // VARCHAR(n)/CHAR(n) and anything else as text. A DECIMAL or NUMERIC without digits is real.
 FieldType field_type_of(std::string_view declared);
 
-// What a field stores: null, an integer, a real, or text (dates and decimals are canonical text
-// that the column's affinity keeps or turns into a number).
+// What a field stores: null, an integer, a real, or text (dates as canonical text). Decimals are
+// checked exactly and stored as an integer when whole, else as a real.
 using StoredValue = std::variant<std::monostate, int64_t, double, std::string>;
 
 // Converts assigned UTF-8 text as the typed field does; empty text stores null. Throws Error

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "error.h"
 
 namespace gridhost {
@@ -11,7 +13,11 @@ namespace {
 std::string stored(const char* declared, std::string_view text) {
   auto value = convert_text(field_type_of(declared), "金额", text);
   if (auto* i = std::get_if<int64_t>(&value)) return "int " + std::to_string(*i);
-  if (auto* d = std::get_if<double>(&value)) return "real " + std::to_string(*d);
+  if (auto* d = std::get_if<double>(&value)) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "real %.17g", *d);
+    return buf;
+  }
   if (auto* s = std::get_if<std::string>(&value)) return *s;
   return "null";
 }
@@ -52,23 +58,30 @@ TEST(FieldType, IntegersAcceptSignsAndBlanksAndRefuseTheRest) {
 }
 
 TEST(FieldType, RealsTakeDecimalNotationOnly) {
-  EXPECT_EQ(stored("REAL", "1e+20"), "real 100000000000000000000.000000");
+  EXPECT_EQ(stored("REAL", "1e+20"), "real 1e+20");
   EXPECT_EQ(refusal("REAL", "0x10"), "字段“金额”不接受“0x10”：不是数字");
   EXPECT_EQ(refusal("REAL", "nan"), "字段“金额”不接受“nan”：不是数字");
   EXPECT_EQ(refusal("REAL", "1e999"), "字段“金额”不接受“1e999”：超出数字的范围");
 }
 
 TEST(FieldType, DecimalsKeepTheirScaleExactlyAndRefuseWhatDoesNotFit) {
-  EXPECT_EQ(stored("DECIMAL(12,2)", "1200.5"), "1200.50");
-  EXPECT_EQ(stored("DECIMAL(12,2)", "0.1"), "0.10");
-  EXPECT_EQ(stored("DECIMAL(12,2)", "-0.00"), "0.00");
-  EXPECT_EQ(stored("DECIMAL(12,2)", "1.500"), "1.50");  // zeros past the scale lose nothing
-  EXPECT_EQ(stored("DECIMAL(12,2)", "1.5e2"), "150.00");
-  EXPECT_EQ(stored("DECIMAL(5)", "00042"), "42");
+  EXPECT_EQ(stored("DECIMAL(12,2)", "1200.5"), "real 1200.5");
+  EXPECT_EQ(stored("DECIMAL(12,2)", " -0.10 "), "real -0.10000000000000001");
+  EXPECT_EQ(stored("DECIMAL(12,2)", "-0.00"), "int 0");
+  EXPECT_EQ(stored("DECIMAL(12,2)", "1.500"), "real 1.5");  // zeros past the scale lose nothing
+  EXPECT_EQ(stored("DECIMAL(12,2)", "1.5e2"), "int 150");
+  EXPECT_EQ(stored("DECIMAL(5)", "00042"), "int 42");
   EXPECT_EQ(refusal("DECIMAL(12,2)", "1.234"), "字段“金额”不接受“1.234”：小数位超过2位");
   EXPECT_EQ(refusal("DECIMAL(12,2)", "1e-5"), "字段“金额”不接受“1e-5”：小数位超过2位");
   EXPECT_EQ(refusal("DECIMAL(5,2)", "1234"), "字段“金额”不接受“1234”：整数部分超过3位");
   EXPECT_EQ(refusal("DECIMAL(12,2)", "1,200.00"), "字段“金额”不接受“1,200.00”：不是数字");
+  // What SQLite would store altered: more than 15 digits with a fraction, 19 whole digits.
+  EXPECT_EQ(stored("DECIMAL(20,2)", "12345678901234.5"), "real 12345678901234.5");
+  EXPECT_EQ(refusal("DECIMAL(20,2)", "1234567890123456.7"),
+            "字段“金额”不接受“1234567890123456.7”：有效数字太多，数据库无法精确保存");
+  EXPECT_EQ(stored("DECIMAL(20,2)", "-123456789012345678"), "int -123456789012345678");
+  EXPECT_EQ(refusal("DECIMAL(20,0)", "1234567890123456789"),
+            "字段“金额”不接受“1234567890123456789”：有效数字太多，数据库无法精确保存");
 }
 
 TEST(FieldType, DatesAcceptWhatClerksTypeAndWorksheetsHold) {

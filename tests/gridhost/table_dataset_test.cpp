@@ -14,7 +14,7 @@ namespace {
 
 const char* const kPayments =
     "code VARCHAR(6) NOT NULL UNIQUE, name VARCHAR(10) NOT NULL, "
-    "amount DECIMAL(12,2) CHECK (amount > 0), paid DATE, note TEXT DEFAULT '无'";
+    "amount DECIMAL(20,2) CHECK (amount > 0), paid DATE, note TEXT DEFAULT '无'";
 
 void add(TableDataset& d, const std::string& code, const std::string& name,
          const std::string& amount = "1") {
@@ -54,6 +54,9 @@ TEST_F(TableDatasetTest, CreatesTheTableAndStoresTypedValues) {
       (std::vector<std::vector<std::string>>{{"C1", "欧阳明华", "1200.50", "2024-03-05", "无"}}));
   EXPECT_EQ(db.value("SELECT typeof(amount) || ' ' || amount FROM payments"), "real 1200.5");
   EXPECT_EQ(d.row_by_rowid(d.posted_rowids().at(0)).at(0), "C1");
+  // A whole amount beyond a double's digits reads back exactly.
+  add(d, "C2", "李四", "123456789012345678");
+  EXPECT_EQ(d.rows(1, 1).at(0).at(2), "123456789012345678.00");
 }
 
 TEST_F(TableDatasetTest, AMissingTableWithoutColumnsToCreateIsRefused) {
