@@ -18,15 +18,25 @@ GridTable::GridTable(TableDataset& dataset, const std::vector<GridColumn>& colum
   shown_rows_ = GetNumberRows();
 }
 
+// The grid asks while painting, where an exception would end the program: a database that
+// cannot be read shows no rows, and the status bar says why (HostFrame::refresh).
 int GridTable::GetNumberRows() {
-  return static_cast<int>(std::min<int64_t>(dataset_.row_count(), INT_MAX));
+  try {
+    return static_cast<int>(std::min<int64_t>(dataset_.row_count(), INT_MAX));
+  } catch (const std::exception&) {
+    return 0;
+  }
 }
 
 wxString GridTable::GetValue(int row, int col) {
   if (col < 0 || static_cast<std::size_t>(col) >= shown_.size()) return {};
   if (page_first_ < 0 || row < page_first_ || row >= page_first_ + kPageRows) {
     page_first_ = row - row % kPageRows;
-    page_ = dataset_.rows(page_first_, kPageRows);
+    try {
+      page_ = dataset_.rows(page_first_, kPageRows);
+    } catch (const std::exception&) {
+      page_.clear();
+    }
   }
   auto offset = static_cast<std::size_t>(row - page_first_);
   if (offset >= page_.size()) return {};

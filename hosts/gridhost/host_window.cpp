@@ -110,7 +110,13 @@ class HostFrame : public wxFrame {
   void refresh() {
     while (grid_->GetBatchCount() > 0) grid_->EndBatch();
     grid_table_->reload();
-    SetStatusText(wxString::FromUTF8("共" + std::to_string(table_.row_count()) + "行"), 0);
+    std::string count;
+    try {
+      count = "共" + std::to_string(table_.row_count()) + "行";
+    } catch (const std::exception& e) {
+      count = std::string("数据表读不出来：") + e.what();
+    }
+    SetStatusText(wxString::FromUTF8(count), 0);
     SetStatusText(wxString::FromUTF8(last_result_), 1);
     write_window_log();
   }

@@ -24,6 +24,12 @@ void bind_value(sqlite3_stmt* stmt, int index, const StoredValue& value) {
   }
 }
 
+// Leaves a reading statement ready for its next use on every way out.
+struct ResetOnExit {
+  Statement& statement;
+  ~ResetOnExit() { statement.reset(); }
+};
+
 }  // namespace
 
 TableDataset::TableDataset(const std::string& path, const std::string& table,
@@ -241,6 +247,7 @@ int64_t TableDataset::row_count() {
 
 std::vector<std::vector<std::string>> TableDataset::rows(int64_t first, int64_t count) {
   std::vector<std::vector<std::string>> out;
+  ResetOnExit reset{read_page_};
   read_page_.bind(1, count);
   read_page_.bind(2, first);
   while (read_page_.step()) {
@@ -250,19 +257,18 @@ std::vector<std::vector<std::string>> TableDataset::rows(int64_t first, int64_t 
     }
     out.push_back(std::move(row));
   }
-  read_page_.reset();
   return out;
 }
 
 std::vector<std::string> TableDataset::row_by_rowid(int64_t rowid) {
   std::vector<std::string> row;
+  ResetOnExit reset{read_rowid_};
   read_rowid_.bind(1, rowid);
   if (read_rowid_.step()) {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
       row.push_back(display_text(columns_[i].type, read_rowid_.get(), static_cast<int>(i)));
     }
   }
-  read_rowid_.reset();
   return row;
 }
 
