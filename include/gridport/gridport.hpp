@@ -15,7 +15,8 @@ namespace gridport {
 
 namespace detail {
 
-// Copies text into kept and returns kept's text, or a fixed text when the copy fails.
+// Copies a failure's message into `kept` (the exception it came from is gone once its handler
+// ends) and returns the copy.
 inline const char* keep(std::string& kept, const char* text) noexcept {
   try {
     kept = text;
@@ -28,14 +29,14 @@ inline const char* keep(std::string& kept, const char* text) noexcept {
 // Runs body; returns 1, or 0 with *error pointing at the failure's message kept in `kept`.
 template <class Body>
 int32_t guarded(std::string& kept, const char** error, Body&& body) noexcept {
-  const char* why = "unknown failure";
+  const char* why = nullptr;
   try {
     body();
     return 1;
   } catch (const std::exception& e) {
-    // Kept inside the handler: the message dies with the exception at its end.
     why = keep(kept, e.what());
   } catch (...) {
+    why = keep(kept, "unknown failure");
   }
   if (error != nullptr) *error = why;
   return 0;
