@@ -1,6 +1,7 @@
 // Relationships, workbook and styles parts of an .xlsx package.
 #include "workbook/xlsx_parts.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
@@ -17,10 +18,13 @@ std::string describe_part(const ZipArchive& zip, std::string_view part) {
 
 void parse_part(ZipArchive& zip, const std::string& part, XmlHandler& handler) {
   XmlParser parser(handler, describe_part(zip, part));
-  auto entry = zip.open(part);
-  std::string buffer(65536, '\0');
+  parse_source(*zip.open(part), parser, 65536);
+}
+
+void parse_source(ByteSource& source, XmlParser& parser, std::size_t chunk_bytes) {
+  std::string buffer(std::max<std::size_t>(chunk_bytes, 1), '\0');
   while (true) {
-    std::size_t n = entry->read(buffer.data(), buffer.size());
+    std::size_t n = source.read(buffer.data(), buffer.size());
     parser.feed(buffer.data(), n, n == 0);
     if (n == 0) break;
   }

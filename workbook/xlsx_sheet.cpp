@@ -1,6 +1,7 @@
 // The worksheet part's markup (<row>, <c>, <v>, <is>) turned into rows of cell texts.
 #include "workbook/xlsx_sheet.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -12,8 +13,6 @@
 
 namespace workbook {
 namespace {
-
-constexpr std::size_t kChunkBytes = 128 * 1024;
 
 // "2024-03-01T10:20:30Z" or "2024-03-01T00:00:00" as the cell-text rule writes dates.
 void append_iso_date(std::string& out, std::string_view v) {
@@ -38,19 +37,20 @@ void append_iso_date(std::string& out, std::string_view v) {
 
 }  // namespace
 
-XlsxSheetReader::XlsxSheetReader(ZipArchive& zip, const std::string& part, std::string sheet_name,
-                                 XlsxSheetContext context)
-    : entry_(zip.open(part)),
-      where_("\"" + zip.path() + "\", sheet \"" + sheet_name + "\""),
+XlsxSheetReader::XlsxSheetReader(std::unique_ptr<ByteSource> source, std::string where,
+                                 std::string part_where, XlsxSheetContext context,
+                                 std::size_t chunk_bytes)
+    : source_(std::move(source)),
+      where_(std::move(where)),
       context_(context),
-      parser_(*this, describe_part(zip, part)),
-      chunk_(kChunkBytes, '\0') {
+      parser_(*this, std::move(part_where)),
+      chunk_(std::max<std::size_t>(chunk_bytes, 1), '\0') {
   // Parse up to the sheet data so that the declared range is known before the first row.
   while (!seen_sheet_data_ && !eof_) pump();
 }
 
 void XlsxSheetReader::pump() {
-  std::size_t n = entry_->read(chunk_.data(), chunk_.size());
+  std::size_t n = source_->read(chunk_.data(), chunk_.size());
   eof_ = n == 0;
   parser_.feed(chunk_.data(), n, eof_);
 }
@@ -58,6 +58,9 @@ void XlsxSheetReader::pump() {
 bool XlsxSheetReader::next_row(Row& row) {
   while (head_ == count_) {
     if (eof_) return false;
+    // Every finished row is handed out; a row the last chunk ended in is still being filled at
+    // pending_[count_] and moves to the front with the queue.
+    if (in_row_) std::swap(pending_[0], pending_[count_]);
     head_ = count_ = 0;
     pump();
   }
