@@ -57,6 +57,11 @@ TEST(XlsReader, Biff8CellKindsInThe1904DateSystem) {
                   "8|1:日本abc|255:far"}));
 }
 
+TEST(XlsReader, FormulaRecordsUnderOlderRecordNumbersReadLikeBiff8Ones) {
+  EXPECT_EQ(rows_of("old_formula_numbers.xls"),
+            (Rows{"1|0:Item|1:Total", "2|0:a|1:1.5", "3|0:b|1:7|2:text result"}));
+}
+
 TEST(XlsReader, ChartAndMacroSheetsAreListedButAreNotWorksheets) {
   auto book = workbook::open_xls_book(fixture("biff8_cells.xls"));
   ASSERT_EQ(book->sheets().size(), 3u);
