@@ -8,6 +8,7 @@
 
 #include "platform/error.h"
 #include "platform/text.h"
+#include "workbook/checked_sheet_reader.h"
 #include "workbook/query_text.h"
 #include "workbook/sql_filter.h"
 
@@ -81,12 +82,13 @@ void Query::Open() {
 }
 
 void Query::read_sheet(std::size_t sheet) {
-  auto reader = book_->open_sheet(sheet);
+  const std::string& sheet_name = book_->sheets().at(sheet).name;
+  CheckedSheetReader reader(book_->open_sheet(sheet), connection_.path(), sheet_name);
   spool_ = std::make_unique<RowSpool>();
   Row row, header;
   bool has_header = false;
   std::uint32_t min_column = UINT32_MAX, max_column = 0, last_row = 0;
-  while (reader->next_row(row)) {
+  while (reader.next_row(row)) {
     min_column = std::min(min_column, row.column(0));
     max_column = std::max(max_column, row.column(row.size() - 1));
     last_row = row.index;
@@ -102,7 +104,12 @@ void Query::read_sheet(std::size_t sheet) {
   if (!has_header) return;  // an empty sheet: no fields, no records
   first_column_ = min_column;
   first_record_row_ = header.index + 1;
-  record_count_ = last_row - header.index;
+  // The reader's order check makes last_row >= header.index; the count is still checked, as a
+  // wrapped count would turn a broken sheet into billions of empty records.
+  if (last_row < header.index)
+    throw platform::Error("The workbook \"" + connection_.path() + "\", sheet \"" + sheet_name +
+                          "\" cannot be read: its last row comes before its header row.");
+  record_count_ = std::size_t{last_row} - header.index;
   std::vector<std::string_view> names(max_column - min_column + 1);
   for (std::size_t i = 0; i < header.size(); ++i)
     names[header.column(i) - min_column] = header.text(i);

@@ -53,7 +53,9 @@ struct ReadingPath {
       open;
 };
 
-void PrintTo(const ReadingPath& path, std::ostream* os) { *os << path.name; }
+void PrintTo(const ReadingPath& path, std::ostream* os) {
+  *os << path.name;
+}
 
 std::string dump(const ReadingPath& path, TextSource sheet, TextSource strings,
                  std::size_t chunk_bytes) {
