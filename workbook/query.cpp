@@ -100,6 +100,7 @@ void Query::read_sheet(std::size_t sheet) {
     }
   }
   fields_.clear();
+  header_texts_.clear();
   record_count_ = 0;
   if (!has_header) return;  // an empty sheet: no fields, no records
   first_column_ = min_column;
@@ -113,6 +114,7 @@ void Query::read_sheet(std::size_t sheet) {
   std::vector<std::string_view> names(max_column - min_column + 1);
   for (std::size_t i = 0; i < header.size(); ++i)
     names[header.column(i) - min_column] = header.text(i);
+  header_texts_.assign(names.begin(), names.end());
   // Field names must differ (also for SQL, which ignores case): repeats get a number. Sets keep
   // this linear, as a sheet may have thousands of columns, most without a name.
   std::unordered_set<std::string> taken;
@@ -136,6 +138,7 @@ void Query::read_sheet(std::size_t sheet) {
 void Query::Close() {
   active_ = false;
   fields_.clear();
+  header_texts_.clear();
   spool_.reset();
   book_.reset();
   record_count_ = record_ = 0;
