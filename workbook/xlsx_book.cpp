@@ -31,8 +31,8 @@ class XlsxBook : public Book {
       zip_.fail("the part of the sheet \"" + sheet.info.name + "\" is missing");
     return std::make_unique<XlsxSheetReader>(
         zip_.open(sheet.part), "\"" + zip_.path() + "\", sheet \"" + sheet.info.name + "\"",
-        describe_part(zip_, sheet.part),
-        XlsxSheetContext{&strings_, &date_styles_, workbook_.date_system}, chunk_bytes_);
+        "part " + sheet.part, XlsxSheetContext{&strings_, &date_styles_, workbook_.date_system},
+        chunk_bytes_);
   }
 
  private:
