@@ -359,7 +359,8 @@ void FormWindow::guarded(const std::function<void()>& input) {
 }
 
 void FormWindow::settle() {
-  if (ended_ || !form_.close_pending()) return;
+  // Input processed inside a busy handler's loop waits for the handler to return (end_busy).
+  if (ended_ || !form_.close_pending() || form_.busy()) return;
   bool closed = false;
   try {
     closed = form_.settle_close();
