@@ -2,12 +2,15 @@
 #include "gridport/field_list.h"
 
 #include "platform/error.h"
-#include "platform/text.h"
 
 namespace gridport {
 
 FieldList::FieldList(ui::Table& table) : table_(table) {
   table_.set_fields({"destField", "destFieldName", "sourceField"});
+  // What a person types into the grid stops at the size; what code stores is cut to it.
+  for (const char* field : {"destField", "destFieldName", "sourceField"}) {
+    table_.set_field_size(field, kFieldSize);
+  }
 }
 
 void FieldList::Append(std::string_view dest_field, std::string_view dest_field_name) {
@@ -16,12 +19,9 @@ void FieldList::Append(std::string_view dest_field, std::string_view dest_field_
 }
 
 std::size_t FieldList::field_index(std::string_view field) const {
-  const std::string wanted = platform::ascii_upper(field);
-  const auto& fields = table_.fields();
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (platform::ascii_upper(fields[i]) == wanted) return i;
-  }
-  throw platform::Error("the mapping table has no field " + std::string(field));
+  int index = table_.field_index(field);
+  if (index < 0) throw platform::Error("the mapping table has no field " + std::string(field));
+  return static_cast<std::size_t>(index);
 }
 
 const std::string& FieldList::FieldByName(std::size_t row, std::string_view field) const {

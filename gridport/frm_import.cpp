@@ -83,7 +83,7 @@ void Tfrm_Import::fill_mapping_table() {
     if (title == kPrintColumn) continue;
     CdsFieldList.Append(title, HostGrid.ColumnFieldName(i));
   }
-  DataViewGrid.set_current(0, DataViewGrid.current_column());
+  first_mapping_row();
   CdsFieldList.EnableControls();
 }
 
@@ -101,11 +101,6 @@ void Tfrm_Import::bind_handlers() {
   Button4.on_click = [this](ui::Button&) { Button4Click(); };
   Button3.on_click = [this](ui::Button&) { Button3Click(); };
   Memo2.on_change = [this](ui::Memo&) { Memo2Change(); };
-  DataViewGrid.on_cell_edited = [this](ui::DataGrid& grid, std::size_t row, std::size_t column) {
-    // What a person types is held to the field's size like any other value.
-    const std::string& field = grid.columns().at(column).field;
-    CdsFieldList.SetFieldByName(row, field, CdsFieldList.FieldByName(row, field));
-  };
 }
 
 void Tfrm_Import::guarded(void (Tfrm_Import::*handler)()) {
@@ -129,6 +124,13 @@ host::DataSet Tfrm_Import::HostDataSet() const {
 
 ui::DialogButton Tfrm_Import::show_message(const std::string& text, ui::MessageIcon icon) const {
   return application().message_box(text, caption(), icon, ui::MessageButtons::Ok);
+}
+
+void Tfrm_Import::first_mapping_row() {
+  const auto& order = DataViewGrid.row_order();
+  auto first = std::find(order.begin(), order.end(), std::size_t{0});
+  int shown = first == order.end() ? 0 : static_cast<int>(first - order.begin());
+  DataViewGrid.set_current(shown, DataViewGrid.current_column());
 }
 
 void Tfrm_Import::set_running_height(bool running) {
@@ -199,7 +201,7 @@ void Tfrm_Import::prefill_mapping() {
     }
     CdsFieldList.SetFieldByName(k, "sourceField", source);
   }
-  DataViewGrid.set_current(0, DataViewGrid.current_column());
+  first_mapping_row();
   CdsFieldList.EnableControls();
 }
 
@@ -213,7 +215,7 @@ void Tfrm_Import::ResetWorkbookView() {
   for (std::size_t k = 0; k < CdsFieldList.RecordCount(); ++k) {
     CdsFieldList.SetFieldByName(k, "sourceField", "");
   }
-  DataViewGrid.set_current(0, DataViewGrid.current_column());
+  first_mapping_row();
   CdsFieldList.EnableControls();
 }
 

@@ -99,6 +99,9 @@ class Tfrm_Import : public ui::Form {
 
   // Shows a message box through the application object, captioned with the dialog's caption.
   ui::DialogButton show_message(const std::string& text, ui::MessageIcon icon) const;
+  // Makes the mapping table's first row (in the host's column order, whatever the grid's sort)
+  // the grid's current row.
+  void first_mapping_row();
   // Sets the window's height for the idle or the running state.
   void set_running_height(bool running);
   // Locks the sheet list, the condition, the mapping grid and the pattern buttons while an

@@ -34,6 +34,12 @@ void Tfrm_Import::build_layout() {
   DataViewGrid.set_bounds({8, 36, 358, 228});
   // The grid is reached with the mouse; Tab goes from the sheet list to the condition.
   DataViewGrid.set_tab_stop(false);
+  ui::DataGrid::Options options;
+  options.sort_by_title = true;
+  options.incremental_search = true;
+  options.enter_moves_next = true;
+  options.highlight_row = true;
+  DataViewGrid.set_options(options);
   ui::DataGrid::Column dest;
   dest.title = "目标字段名";
   dest.field = "destField";

@@ -79,7 +79,8 @@ std::vector<Control*> Form::children(const Control* parent) const {
   return out;
 }
 
-void Form::add_tab_sequence(const Control* parent, std::vector<Control*>& out) const {
+void Form::add_tab_sequence(const Control* parent, const Control* also,
+                            std::vector<Control*>& out) const {
   std::vector<Control*> kids = children(parent);
   std::stable_sort(kids.begin(), kids.end(),
                    [](Control* a, Control* b) { return a->tab_order() < b->tab_order(); });
@@ -88,11 +89,11 @@ void Form::add_tab_sequence(const Control* parent, std::vector<Control*>& out) c
       // A page control's own tab comes first, then the controls of its active page only.
       if (auto* pages = dynamic_cast<PageControl*>(c)) {
         if (pages->tab_stop()) out.push_back(c);
-        if (Page* page = pages->active_page()) add_tab_sequence(page, out);
+        if (Page* page = pages->active_page()) add_tab_sequence(page, also, out);
       } else if (dynamic_cast<Page*>(c) == nullptr) {
-        add_tab_sequence(c, out);
+        add_tab_sequence(c, also, out);
       }
-    } else if (c->focusable() && c->tab_stop()) {
+    } else if (c->focusable() && (c->tab_stop() || c == also)) {
       out.push_back(c);
     }
   }
@@ -100,7 +101,7 @@ void Form::add_tab_sequence(const Control* parent, std::vector<Control*>& out) c
 
 std::vector<Control*> Form::tab_sequence() const {
   std::vector<Control*> out;
-  add_tab_sequence(nullptr, out);
+  add_tab_sequence(nullptr, nullptr, out);
   return out;
 }
 
@@ -168,8 +169,12 @@ void Form::update_actions() {
 bool Form::dialog_key(const KeyEvent& event) {
   int key = event.key;
   if (key == vk::Tab) {
+    // From a control Tab does not stop at (a grid a person clicked into), Tab goes on to the
+    // controls after it.
+    std::vector<Control*> sequence;
+    add_tab_sequence(nullptr, focused_, sequence);
     std::vector<Control*> order;
-    for (Control* c : tab_sequence()) {
+    for (Control* c : sequence) {
       if ((c->showing() && c->usable()) || c == focused_) order.push_back(c);
     }
     if (order.empty()) return true;

@@ -145,7 +145,9 @@ class Form {
   void remove_action(Action* action);
   void control_changed(Control& control, Change what);
   void action_changed(Action& action, Change what);
-  void add_tab_sequence(const Control* parent, std::vector<Control*>& out) const;
+  // `also` joins the sequence at its place though it is no tab stop (the focused control).
+  void add_tab_sequence(const Control* parent, const Control* also,
+                        std::vector<Control*>& out) const;
 
   std::string name_;
   std::string caption_;

@@ -90,14 +90,24 @@ struct Verb {
 };
 
 constexpr Verb kVerbs[] = {
-    {"type", Subject::Control, 1},       {"key", Subject::Control, 1},
-    {"paste", Subject::Control, 1},      {"clear", Subject::Control, 0},
-    {"select", Subject::Control, 1},     {"select-page", Subject::Control, 1},
-    {"grid-set", Subject::Control, 3},   {"click", Subject::Control, 0},
-    {"invoke", Subject::Control, 0},     {"close", Subject::Form, 0},
-    {"dump", Subject::Form, 0},          {"answer-message", Subject::None, 1},
-    {"choose-file", Subject::None, 1},   {"cancel-file", Subject::None, 0},
+    {"type", Subject::Control, 1},
+    {"key", Subject::Control, 1},
+    {"paste", Subject::Control, 1},
+    {"clear", Subject::Control, 0},
+    {"select", Subject::Control, 1},
+    {"select-page", Subject::Control, 1},
+    {"grid-set", Subject::Control, 3},
+    {"click", Subject::Control, 0},
+    {"invoke", Subject::Control, 0},
+    {"close", Subject::Form, 0},
+    {"dump", Subject::Form, 0},
+    {"answer-message", Subject::None, 1},
+    {"choose-file", Subject::None, 1},
+    {"cancel-file", Subject::None, 0},
     {"wait-messages", Subject::None, 1},
+    {"click-title", Subject::Control, 1},
+    {"ctrl-click-title", Subject::Control, 1},
+    {"select-cell", Subject::Control, 2},
 };
 
 ScriptAction parse_line(std::string_view line) {
@@ -144,9 +154,14 @@ ScriptAction parse_line(std::string_view line) {
   if (action.verb == "select" || action.verb == "select-page") {
     action.by_index = is_number(words[first_arg]);
   }
-  if (action.verb == "grid-set") {
-    if (!is_number(words[2], &n) || n < 0) throw LineError{"grid-set needs a row number from 0"};
+  if (action.verb == "grid-set" || action.verb == "select-cell") {
+    if (!is_number(words[2], &n) || n < 0) {
+      throw LineError{action.verb + " needs a row number from 0"};
+    }
     action.by_index = is_number(words[3]);
+  }
+  if (action.verb == "click-title" || action.verb == "ctrl-click-title") {
+    action.by_index = is_number(words[2]);
   }
   if (action.verb == "wait-messages" && (!is_number(words[1], &n) || n < 1)) {
     throw LineError{"wait-messages needs a count of 1 or more"};

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "ui/button_action.h"
@@ -34,6 +35,21 @@ std::string why_refused(const Control& c) {
   if (!c.showing()) return "hidden";
   if (!c.usable()) return "disabled";
   return "refused";
+}
+
+// A grid's column named by a script: its index, field name or title.
+std::optional<std::size_t> find_grid_column(const DataGrid& grid, const std::string& name,
+                                            bool by_index) {
+  const auto& columns = grid.columns();
+  if (by_index) {
+    std::size_t index = std::stoul(name);
+    if (index < columns.size()) return index;
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].field == name || columns[i].title == name) return i;
+  }
+  return std::nullopt;
 }
 
 std::string joined(const std::vector<std::string>& lines) {
@@ -212,8 +228,10 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
   auto* edit = dynamic_cast<Edit*>(&c);
   auto* combo = dynamic_cast<ComboBox*>(&c);
   auto* memo = dynamic_cast<Memo*>(&c);
+  auto* grid = dynamic_cast<DataGrid*>(&c);
   if (verb == "type") {
     if (edit != nullptr) return edit->type_text(action.args[0]);
+    if (grid != nullptr) return grid->type_text(action.args[0]);
     if (combo != nullptr) return combo->type_text(action.args[0]);
     if (memo != nullptr) return memo->type_text(action.args[0]);
     wrong_kind();
@@ -222,6 +240,7 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
     KeyEvent key{key_from_name(action.args[0])};
     if (edit != nullptr) return edit->press_key({key, character_for_key(key)});
     if (auto* button = dynamic_cast<Button*>(&c)) return button->press_key(key);
+    if (grid != nullptr) return grid->press_key(key);
     wrong_kind();
   }
   if (verb == "paste") {
@@ -271,24 +290,22 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
     }
     return pages->choose_page(index);
   }
-  if (verb == "grid-set") {
-    auto* grid = dynamic_cast<DataGrid*>(&c);
-    if (grid == nullptr) wrong_kind();
+  if (grid != nullptr && (verb == "grid-set" || verb == "select-cell")) {
     std::size_t row = std::stoul(action.args[0]);
-    std::size_t column = grid->columns().size();
-    if (action.by_index) {
-      column = std::stoul(action.args[1]);
-    } else {
-      for (std::size_t i = 0; i < grid->columns().size(); ++i) {
-        const auto& col = grid->columns()[i];
-        if (col.field == action.args[1] || col.title == action.args[1]) column = i;
-      }
-    }
-    if (column >= grid->columns().size()) fail(action, c.name() + " has no such column");
+    std::size_t column = grid_column(action, *grid, action.args[1]);
     if (row >= grid->table().row_count()) {
       fail(action, c.name() + " has " + std::to_string(grid->table().row_count()) + " rows");
     }
+    if (verb == "select-cell") return grid->select_cell(row, column);
     return grid->edit_cell(row, column, action.args[2]);
+  }
+  if (grid != nullptr && (verb == "click-title" || verb == "ctrl-click-title")) {
+    return grid->click_title(grid_column(action, *grid, action.args[0]),
+                             verb == "ctrl-click-title");
+  }
+  if (verb == "grid-set" || verb == "select-cell" || verb == "click-title" ||
+      verb == "ctrl-click-title") {
+    wrong_kind();
   }
   if (verb == "click") {
     auto* button = dynamic_cast<Button*>(&c);
@@ -296,6 +313,13 @@ bool ScriptedToolkit::perform_on_control(Form& form, const ScriptAction& action,
     return button->click();
   }
   fail(action, "unknown action");
+}
+
+std::size_t ScriptedToolkit::grid_column(const ScriptAction& action, const DataGrid& grid,
+                                         const std::string& name) {
+  std::optional<std::size_t> column = find_grid_column(grid, name, action.by_index);
+  if (!column) fail(action, grid.name() + " has no such column");
+  return *column;
 }
 
 Form& ScriptedToolkit::showing_form(const ScriptAction& action) {

@@ -13,6 +13,8 @@
 
 namespace ui {
 
+class DataGrid;
+
 // A fault of the script against the dialogs: a malformed line, a dialog it does not answer, an
 // action on a form or control that is not there. Never shown as a message box; it ends the run.
 class ScriptError : public platform::Error {
@@ -27,8 +29,9 @@ struct ScriptAction {
   std::string form;    // for actions on forms and controls
   std::string target;  // control or action name; empty for a form
   std::vector<std::string> args;
-  bool by_index = false;  // select, select-page, grid-set: the choice is an index, not a text
-  std::string source;     // the line as written, for messages
+  // select, select-page, grid-set, select-cell, click-title: the choice is an index, not a text
+  bool by_index = false;
+  std::string source;  // the line as written, for messages
 };
 
 // Parses a script; throws ScriptError naming the line number of the first malformed line.
@@ -70,6 +73,8 @@ class ScriptedToolkit : public Toolkit {
   void perform_guarded(Form& form, const ScriptAction& action);
   void perform(Form& form, const ScriptAction& action);
   bool perform_on_control(Form& form, const ScriptAction& action, Control& control);
+  std::size_t grid_column(const ScriptAction& action, const DataGrid& grid,
+                          const std::string& name);
   Form& showing_form(const ScriptAction& action);
   void record_form(const Form& form, const char* entry);
   void log(const std::string& line);

@@ -116,6 +116,19 @@ TEST(Tfrm_Import, OpeningAnotherSheetReplacesTheMapping) {
                                         "[\"二\",\"B\"],[\"三\",\"\"]]"));
 }
 
+TEST(Tfrm_Import, SortingTheGridLeavesThePrefillInTheHostsColumnOrder) {
+  FakeHost host(columns({"三", "一", "二"}));
+  auto run = play(host,
+                  {"click-title " + kForm + ".DataViewGrid 0", "invoke " + kForm + ".SelectExcel",
+                   choose(fixture("people.xlsx")), "dump " + kForm, "close " + kForm},
+                  GRIDPORT_MAP_BY_POSITION);
+  // Shown sorted by caption; 三, the host's first column, still gets the first sheet column.
+  EXPECT_THAT(
+      run.transcript,
+      HasSubstr("pick1=[\"编号\",\"姓名\",\"金额\"] sort=[\"+目标字段名\"] "
+                "rows=[[\"二\",\"金额\"],[\"三\",\"编号\"],[\"一\",\"姓名\"]] current=1,0"));
+}
+
 TEST(Tfrm_Import, ASheetWithoutRecordsOpensWithCountZeroAndNothingToImport) {
   FakeHost host(columns({"编号"}));
   auto run = play(host, {"invoke " + kForm + ".SelectExcel", choose(fixture("people.xlsx")),

@@ -59,8 +59,7 @@ def write_xlsx(path, sheets):
             z.writestr(info, data.encode("utf-8"))
 
 
-def main():
-    out = sys.argv[1]
+def main_into(out):
     os.makedirs(out, exist_ok=True)
     # Three columns, two records; a second sheet of two columns; a sheet without records.
     write_xlsx(os.path.join(out, "people.xlsx"), [
@@ -85,4 +84,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    main_into(sys.argv[1])

@@ -265,7 +265,7 @@ TEST(DataGrid, PersonEditsOnlyWritableColumnsOfExistingRows) {
   EXPECT_EQ(grid.current_row(), 1);
   EXPECT_EQ(grid.describe(),
             "columns=[\"目标字段名\",\"Excel字段名\"] pick1=[\"姓名\",\"金额\"] "
-            "rows=[[\"姓名\",\"\"],[\"金额\",\"别的名字\"]] focus");
+            "rows=[[\"姓名\",\"\"],[\"金额\",\"别的名字\"]] current=1,1 focus");
   EXPECT_THROW(grid.table().value(0, "nope"), platform::Error);
   EXPECT_THROW(grid.table().value(5, 0u), platform::Error);
 }

@@ -371,4 +371,124 @@ TEST_F(WxToolkitTest, GridsMemosProgressAndPagesFollowTheirControlsBothWays) {
   EXPECT_EQ(form.page_changes, 1);
 }
 
+// A mapping grid with every option on, between two edits; Tab skips it. Sources hold one
+// character.
+struct TSorted : ui::Form {
+  ui::Edit EdBefore{*this, "EdBefore"};
+  ui::DataGrid Grid{*this, "Grid"};
+  ui::Edit EdAfter{*this, "EdAfter"};
+  TSorted() : ui::Form("TSorted") {
+    set_caption("排序");
+    set_client_size(400, 260);
+    EdBefore.set_bounds({10, 10, 100, 22});
+    Grid.set_bounds({10, 40, 380, 170});
+    EdAfter.set_bounds({10, 220, 100, 22});
+    Grid.table().set_fields({"dest", "source"});
+    Grid.add_column({"目标", "dest", 150, true, {}});
+    Grid.add_column({"来源", "source", 150, false, {"A", "B"}});
+    for (const char* dest : {"delta", "Alpha", "charlie", "Bravo"}) {
+      Grid.table().append_row({dest, ""});
+    }
+    Grid.set_options({.sort_by_title = true,
+                      .incremental_search = true,
+                      .enter_moves_next = true,
+                      .highlight_row = true});
+    Grid.set_tab_stop(false);
+    Grid.table().set_field_size("source", 1);
+    create();
+  }
+};
+
+void click_at(wxWindow* window, wxPoint client, int modifiers = wxMOD_NONE) {
+  wxPoint at = window->ClientToScreen(client);
+  wxUIActionSimulator sim;
+  sim.MouseMove(0, 0);
+  sim.MouseMove(at);
+  if (modifiers & wxMOD_CONTROL) sim.KeyDown(WXK_CONTROL);
+  sim.MouseClick();
+  if (modifiers & wxMOD_CONTROL) sim.KeyUp(WXK_CONTROL);
+}
+
+void click_title(wxGrid* grid, int col, int modifiers = wxMOD_NONE) {
+  wxRect cell = grid->CellToRect(0, col);
+  int x = grid->CalcScrolledPosition(cell.GetPosition()).x + cell.width / 2;
+  click_at(grid->GetGridColLabelWindow(), {x, grid->GetColLabelSize() / 2}, modifiers);
+}
+
+void click_cell(wxGrid* grid, int row, int col) {
+  wxRect cell = grid->CellToRect(row, col);
+  click_at(grid->GetGridWindow(), grid->CalcScrolledPosition(cell.GetPosition()) +
+                                      wxPoint(cell.width / 2, cell.height / 2));
+}
+
+TEST_F(WxToolkitTest, GridTitlesSortTypingSearchesReturnMovesOnAndTabLeaves) {
+  TSorted form;
+  auto grid = [] { return static_cast<wxGrid*>(widget("Grid")); };
+  auto cell = [&](int row, int col) {
+    return std::string(grid()->GetCellValue(row, col).utf8_str());
+  };
+  auto cursor = [&] { return std::pair(grid()->GetGridCursorRow(), grid()->GetGridCursorCol()); };
+  std::string first_after_sort, title_after_sort, second_title;
+  bool highlighted = false;
+  show(form, {[&] {
+                if (grid() == nullptr || !grid()->IsShownOnScreen()) return false;
+                click_title(grid(), 0);
+                return true;
+              },
+              [&] {
+                if (form.Grid.sort_keys().size() != 1) return false;
+                first_after_sort = cell(0, 0);
+                title_after_sort = std::string(grid()->GetColLabelValue(0).utf8_str());
+                click_cell(grid(), 0, 0);
+                return true;
+              },
+              [&] {
+                if (form.focused() != &form.Grid) return false;
+                key('c');
+                return true;
+              },
+              [&] {
+                // "charlie" is the third row shown.
+                if (cursor() != std::pair(2, 0)) return false;
+                key(WXK_RETURN);
+                return true;
+              },
+              [&] {
+                if (cursor() != std::pair(2, 1)) return false;
+                wxUIActionSimulator sim;
+                sim.Text("ZY");  // one character more than the field holds
+                sim.Char(WXK_RETURN);
+                return true;
+              },
+              [&] {
+                if (cursor() != std::pair(3, 1)) return false;
+                highlighted = grid()->IsInSelection(3, 0);
+                click_title(grid(), 1, wxMOD_CONTROL);
+                return true;
+              },
+              [&] {
+                if (form.Grid.sort_keys().size() != 2) return false;
+                second_title = std::string(grid()->GetColLabelValue(1).utf8_str());
+                click_cell(grid(), 1, 0);
+                return true;
+              },
+              [&] {
+                if (cursor() != std::pair(1, 0)) return false;
+                key(WXK_TAB);
+                return true;
+              },
+              [&] {
+                if (form.focused() != &form.EdAfter) return false;
+                form.close();
+                return true;
+              }});
+  EXPECT_EQ(first_after_sort, "Alpha");
+  EXPECT_EQ(title_after_sort, "目标 \u25B2");
+  EXPECT_EQ(second_title, "来源 \u25B22");
+  EXPECT_TRUE(highlighted);
+  // The typed source reached "charlie", the table's third row; the table kept its order.
+  EXPECT_EQ(form.Grid.table().value(2, "source"), "Z");
+  EXPECT_EQ(form.Grid.table().value(0, "dest"), "delta");
+}
+
 }  // namespace

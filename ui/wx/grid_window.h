@@ -1,5 +1,6 @@
-// A DataGrid control as a wx grid: its table's cells, column titles, read-only columns and pick
-// lists; a person's edit of a cell goes to the control's user-input method.
+// A DataGrid control as a wx grid: its table's cells in the order shown, column titles with the
+// sort, read-only columns and pick lists; a person's edits, clicks and keys go to the control's
+// user-input methods.
 #pragma once
 
 #include <functional>
@@ -14,7 +15,7 @@ namespace ui::wx {
 using InputRunner = std::function<void(const std::function<void()>&)>;
 
 wxWindow* make_grid_window(wxWindow* parent, DataGrid& grid, InputRunner run_input);
-// Takes up a change of the control (cells, columns, current cell, read-only).
+// Takes up a change of the control (cells, columns, current cell, read-only, options).
 void refresh_grid_window(wxWindow* widget, const DataGrid& grid, Change what);
 
 }  // namespace ui::wx
