@@ -188,7 +188,16 @@ std::optional<std::string> WxToolkit::save_file(const FileDialogOptions& options
 }
 
 void WxToolkit::process_messages() {
-  if (wxTheApp != nullptr) wxTheApp->Yield(true);
+  if (wxTheApp == nullptr) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_screen_update_ >= kScreenInterval) {
+    wxTheApp->Yield(true);
+    last_screen_update_ = std::chrono::steady_clock::now();
+    return;
+  }
+  // A bounded number of rounds: an idle handler that keeps asking for more must not hold the
+  // caller here.
+  for (int round = 0; round < 8 && wxTheApp->Pending(); ++round) wxTheApp->Dispatch();
 }
 
 std::unique_ptr<Toolkit> make_wx_toolkit() {

@@ -2,6 +2,7 @@
 // standard file dialogs, and message processing during long loops.
 #pragma once
 
+#include <chrono>
 #include <memory>
 
 #include "ui/toolkit.h"
@@ -18,7 +19,15 @@ class WxToolkit : public Toolkit {
                            MessageButtons buttons) override;
   std::optional<std::string> open_file(const FileDialogOptions& options) override;
   std::optional<std::string> save_file(const FileDialogOptions& options) override;
+  // Input that is waiting is handled at every call; painting and idle time (where the windows
+  // catch up with what changed meanwhile) come at most every kScreenInterval, so a loop that
+  // calls this after every step does not repaint at every step.
   void process_messages() override;
+
+  static constexpr std::chrono::milliseconds kScreenInterval{40};
+
+ private:
+  std::chrono::steady_clock::time_point last_screen_update_{};
 };
 
 // The factory the user-interface layer is given (registered when the module loads).
