@@ -192,9 +192,11 @@ void WxToolkit::process_messages() {
   const auto now = std::chrono::steady_clock::now();
   if (now - last_screen_update_ >= kScreenInterval) {
     wxTheApp->Yield(true);
-    last_screen_update_ = std::chrono::steady_clock::now();
+    last_screen_update_ = last_input_check_ = std::chrono::steady_clock::now();
     return;
   }
+  if (now - last_input_check_ < kInputInterval) return;
+  last_input_check_ = now;
   // A bounded number of rounds: an idle handler that keeps asking for more must not hold the
   // caller here.
   for (int round = 0; round < 8 && wxTheApp->Pending(); ++round) wxTheApp->Dispatch();

@@ -19,15 +19,20 @@ class WxToolkit : public Toolkit {
                            MessageButtons buttons) override;
   std::optional<std::string> open_file(const FileDialogOptions& options) override;
   std::optional<std::string> save_file(const FileDialogOptions& options) override;
-  // Input that is waiting is handled at every call; painting and idle time (where the windows
-  // catch up with what changed meanwhile) come at most every kScreenInterval, so a loop that
-  // calls this after every step does not repaint at every step.
+  // Called after every step of a long loop. Input that is waiting is handled when at least
+  // kInputInterval has passed since the last look: looking costs a round trip to the display
+  // server (several system calls), far more than one row of an import, while a millisecond is
+  // well below what a person pressing a button can tell. Painting and idle time, where the
+  // windows catch up with what changed meanwhile, come at most every kScreenInterval, so the
+  // loop does not repaint at every step.
   void process_messages() override;
 
+  static constexpr std::chrono::milliseconds kInputInterval{1};
   static constexpr std::chrono::milliseconds kScreenInterval{40};
 
  private:
   std::chrono::steady_clock::time_point last_screen_update_{};
+  std::chrono::steady_clock::time_point last_input_check_{};
 };
 
 // The factory the user-interface layer is given (registered when the module loads).
