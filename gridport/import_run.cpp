@@ -80,6 +80,18 @@ std::vector<const workbook::Field*> source_fields(const workbook::Query& query,
   return fields;
 }
 
+// One worksheet record as a new record of the dataset: appended, each pair assigned, posted.
+void append_record(const host::DataSet& dataset, const workbook::Query& query,
+                   const MappingPairs& pairs, const std::vector<const workbook::Field*>& fields) {
+  dataset.Append();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    const workbook::Field& field =
+        fields[i] != nullptr ? *fields[i] : query.FieldByName(pairs.sources[i]);
+    dataset.SetFieldText(pairs.destinations[i], field.AsString());
+  }
+  dataset.Post();
+}
+
 }  // namespace
 
 void Tfrm_Import::StartImportExecute() {
@@ -106,13 +118,7 @@ void Tfrm_Import::StartImportExecute() {
     const std::size_t n = SheetQuery->RecordCount();
     for (std::size_t row = 0; row < n && !Stopped; ++row) {
       try {
-        dataset.Append();
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-          const workbook::Field& field =
-              fields[i] != nullptr ? *fields[i] : SheetQuery->FieldByName(pairs.sources[i]);
-          dataset.SetFieldText(pairs.destinations[i], field.AsString());
-        }
-        dataset.Post();
+        append_record(dataset, *SheetQuery, pairs, fields);
       } catch (const ui::ScriptError&) {
         throw;
       } catch (const std::exception& e) {
