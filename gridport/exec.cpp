@@ -16,6 +16,21 @@ struct CurrentDialog {
   CurrentDialog& operator=(const CurrentDialog&) = delete;
 };
 
+// The window the host wants the dialog to be modal over, if it names one.
+ui::NativeParent parent_of(const GridportApplication* app) {
+  if (!GRIDPORT_HAS(GridportApplication, app, parent_window) || app->parent_window == nullptr) {
+    return {};
+  }
+  switch (app->parent_kind) {
+    case GRIDPORT_PARENT_WX:
+      return {ui::NativeParent::Kind::Wx, app->parent_window};
+    case GRIDPORT_PARENT_GTK:
+      return {ui::NativeParent::Kind::Gdk, app->parent_window};
+    default:
+      return {};
+  }
+}
+
 }  // namespace
 
 int32_t run_exec(const GridportApplication* application, const GridportScreen* screen,
@@ -23,8 +38,8 @@ int32_t run_exec(const GridportApplication* application, const GridportScreen* s
   ModuleState& state = module_state();
   // A host without an application object of its own gets the module's.
   if (application == nullptr) application = state.OwnApplication;
-  if (application != state.Application) state.Application = application;
-  if (screen != state.Screen) state.Screen = screen;
+  state.Application = application;
+  state.Screen = screen;
   state.AutoMapMode = auto_map_mode;
   state.ErrorMode = error_mode;
 
@@ -35,10 +50,11 @@ int32_t run_exec(const GridportApplication* application, const GridportScreen* s
     auto pressed =
         gridport::application().message_box("详细：待导入数据集未打开！", "Sheetport",
                                             ui::MessageIcon::Warning, ui::MessageButtons::Ok);
-    return pressed == ui::DialogButton::Ok ? GRIDPORT_ID_OK : GRIDPORT_ID_CANCEL;
+    return host::button_code(pressed);
   }
   Tfrm_Import form(host_grid);
   CurrentDialog current(form);
+  ui::ScopedNativeParent parent(parent_of(application));
   return static_cast<int32_t>(ui::toolkit().show_modal(form));
 }
 

@@ -105,7 +105,8 @@ class Tfrm_Import : public ui::Form {
   // Sets the window's height for the idle or the running state.
   void set_running_height(bool running);
   // Locks the sheet list, the condition, the mapping grid and the pattern buttons while an
-  // import runs: they would change what the run reads.
+  // import runs: they would change what the run reads. The action updates keep the locks in
+  // step with Stopped; a run calls it itself when it starts and ends, before any update.
   void lock_while_importing();
 
  private:

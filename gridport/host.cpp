@@ -59,6 +59,20 @@ ui::DialogButton button_from_code(int32_t code) {
 
 }  // namespace
 
+int32_t button_code(ui::DialogButton button) {
+  switch (button) {
+    case ui::DialogButton::Cancel:
+      return GRIDPORT_ID_CANCEL;
+    case ui::DialogButton::Yes:
+      return GRIDPORT_ID_YES;
+    case ui::DialogButton::No:
+      return GRIDPORT_ID_NO;
+    case ui::DialogButton::Ok:
+      break;
+  }
+  return GRIDPORT_ID_OK;
+}
+
 std::string TextCodec::to_host(std::string_view text) const {
   return utf8 ? std::string(text) : platform::utf8_to_gbk(text);
 }

@@ -19,6 +19,9 @@ struct TextCodec {
   std::string from_host(const char* text) const;
 };
 
+// A message box's button as the host's message box would have returned it (GRIDPORT_ID_*).
+int32_t button_code(ui::DialogButton button);
+
 // The application object. A null table, or one without a message box or error display, gets
 // the plug-in's own through the user-interface toolkit.
 class Application {

@@ -42,6 +42,7 @@ class RunScope {
   RunScope& operator=(const RunScope&) = delete;
   ~RunScope() {
     form_.Stopped = true;
+    form_.lock_while_importing();
     form_.set_running_height(false);
     if (mapping_suspended_) form_.CdsFieldList.EnableControls();
     if (dataset_) dataset_->EnableControls();
@@ -96,6 +97,7 @@ void append_record(const host::DataSet& dataset, const workbook::Query& query,
 
 void Tfrm_Import::StartImportExecute() {
   Stopped = false;
+  lock_while_importing();
   ProgressBar1.set_position(0);
   set_running_height(true);
   Memo2.clear();

@@ -29,7 +29,7 @@ struct ScriptAction {
   std::string form;    // for actions on forms and controls
   std::string target;  // control or action name; empty for a form
   std::vector<std::string> args;
-  // select, select-page, grid-set, select-cell, click-title: the choice is an index, not a text
+  // select, select-page, grid-set, select-cell, (ctrl-)click-title: the choice is an index
   bool by_index = false;
   std::string source;  // the line as written, for messages
 };

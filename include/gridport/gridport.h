@@ -79,7 +79,7 @@ enum { GRIDPORT_APP_UTF8 = 1 /* texts are UTF-8 instead of GBK */ };
 enum {
   GRIDPORT_PARENT_NONE = 0,
   GRIDPORT_PARENT_WX = 1, /* a wxWindow* of a host that is itself a wxWidgets program */
-  GRIDPORT_PARENT_GTK = 2 /* a GtkWindow* */
+  GRIDPORT_PARENT_GTK = 2 /* the GdkWindow* of a GTK host's top-level window */
 };
 
 /* The host's application object: message boxes, the general error display, the dialog's parent.

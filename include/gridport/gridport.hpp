@@ -15,22 +15,28 @@ namespace gridport {
 
 namespace detail {
 
+// Copies a failure's message into `kept` (the exception it came from is gone once its handler
+// ends) and returns the copy.
+inline const char* keep(std::string& kept, const char* text) noexcept {
+  try {
+    kept = text;
+    return kept.c_str();
+  } catch (...) {
+    return "out of memory";  // the message itself could not be kept
+  }
+}
+
 // Runs body; returns 1, or 0 with *error pointing at the failure's message kept in `kept`.
 template <class Body>
 int32_t guarded(std::string& kept, const char** error, Body&& body) noexcept {
-  const char* why = "unknown failure";
+  const char* why = nullptr;
   try {
     body();
     return 1;
   } catch (const std::exception& e) {
-    why = e.what();
+    why = keep(kept, e.what());
   } catch (...) {
-  }
-  try {
-    kept = why;
-    why = kept.c_str();
-  } catch (...) {
-    why = "out of memory";  // the message itself could not be kept
+    why = keep(kept, "unknown failure");
   }
   if (error != nullptr) *error = why;
   return 0;

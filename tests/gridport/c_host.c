@@ -2,7 +2,8 @@
  * dlopen, describes its grid in the tables of gridport.h and calls one export. What the plug-in
  * asks of it is printed on stdout, one line each, followed by "result N".
  *   c_host LIBRARY SCENARIO
- * Scenarios: null-grid, no-source, no-dataset, closed (the failed grid checks), columns (a GBK
+ * Scenarios: null-grid, no-source, no-dataset, closed, closed-gbk (the failed grid checks, the
+ * last with a host that speaks GBK), columns (a GBK
  * grid with hidden and "打印" columns), exec, exec1-2-2, exec1-1-1 (the same grid through each
  * call), old-host (an application table that ends before its message box).
  * Import scenarios run exec1 with error mode 2 (import-2), 1 (import-1) or 0 (import-0); the
@@ -188,6 +189,10 @@ int main(int argc, char** argv) {
   if (strcmp(scenario, "no-source") == 0) host.has_source = 0;
   if (strcmp(scenario, "no-dataset") == 0) host.has_dataset = 0;
   if (strcmp(scenario, "closed") == 0) host.active = 0;
+  if (strcmp(scenario, "closed-gbk") == 0) {
+    host.active = 0;
+    app.flags = 0;
+  }
   if (strcmp(scenario, "columns") == 0) {
     host.columns = gbk_columns;
     host.column_count = 5;

@@ -79,6 +79,16 @@ TEST_F(GridportLibrary, AGridWithoutAnOpenDatasetIsRefusedWithOneMessageAndNoDia
   }
 }
 
+TEST_F(GridportLibrary, AHostWithoutTheUtf8FlagGetsItsTextsInGbk) {
+  auto run = host("closed-gbk", {});
+  // "详细：待导入数据集未打开！" in GBK.
+  EXPECT_THAT(run.lines,
+              ElementsAre("message icon=48 buttons=0 caption=Sheetport text=\xCF\xEA\xCF\xB8"
+                          "\xA3\xBA\xB4\xFD\xB5\xBC\xC8\xEB\xCA\xFD\xBE\xDD\xBC\xAF"
+                          "\xCE\xB4\xB4\xF2\xBF\xAA\xA3\xA1",
+                          "result 1"));
+}
+
 TEST_F(GridportLibrary, AnOlderApplicationTableGetsThePluginsOwnMessageBox) {
   auto run = host("old-host", {"answer-message OK"});
   EXPECT_THAT(run.lines, ElementsAre("result 1"));

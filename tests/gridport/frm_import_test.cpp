@@ -226,6 +226,30 @@ TEST(Tfrm_Import, ARunningImportLocksWhatItReadsAndRefusesToClose) {
   module_state().Application = module_state().OwnApplication;
 }
 
+// Notes the host window the dialog would be modal over.
+class ParentRecorder : public ui::ScriptedToolkit {
+ public:
+  using ui::ScriptedToolkit::ScriptedToolkit;
+  ui::NativeParent seen;
+  ui::ModalResult show_modal(ui::Form& form) override {
+    seen = ui::native_parent();
+    return ui::ScriptedToolkit::show_modal(form);
+  }
+};
+
+TEST(Tfrm_Import, TheHostsWindowIsTheDialogsParentForTheCallOnly) {
+  FakeHost host(columns({"编号"}));
+  FakeApplication app;
+  int host_window = 0;
+  app.set_parent(GRIDPORT_PARENT_WX, &host_window);
+  ParentRecorder toolkit({"close " + kForm});
+  ui::ScopedToolkit scope(toolkit);
+  EXPECT_EQ(run_exec(app.table(), nullptr, host.grid.table(), 2, 2), 2);
+  EXPECT_EQ(toolkit.seen.kind, ui::NativeParent::Kind::Wx);
+  EXPECT_EQ(toolkit.seen.window, &host_window);
+  EXPECT_EQ(ui::native_parent().window, nullptr);
+}
+
 TEST(FieldList, FieldsAreNamedWithoutRegardToCaseAndCutToTheirSize) {
   ui::Table table([] {});
   FieldList list(table);

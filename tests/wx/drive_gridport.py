@@ -3,7 +3,8 @@
 # chosen in the file dialog, a worksheet in the sheet list, and a mapping changed through the
 # grid's drop-down.
 #   drive_gridport.py HOST LIBRARY dialog
-#   drive_gridport.py HOST LIBRARY import      an import run, then the close button
+#   drive_gridport.py HOST LIBRARY wx-parent            the same over a wx host's frame
+#   drive_gridport.py HOST LIBRARY import               an import run, then the close button
 #   drive_gridport.py HOST LIBRARY screenshots FOLDER   pictures of both pages
 import os
 import shutil
@@ -120,8 +121,9 @@ def main():
     try:
         make_fixtures.main_into(workdir)
         xvfb, display = dw.start_xvfb()
-        session = dw.Session(host, library, workdir, display, [], command=[host, library])
-        if scenario == "dialog":
+        command = [host, library] + (["--wx-parent"] if scenario == "wx-parent" else [])
+        session = dw.Session(host, library, workdir, display, [], command=command)
+        if scenario in ("dialog", "wx-parent"):
             drive(session)
         elif scenario == "import":
             run_import(session)

@@ -1,9 +1,14 @@
 // A grid host for the window tests: loads libgridport.so, hands it a grid of three columns over
 // an open dataset, and prints the export's result. Message boxes and the error display are the
-// plug-in's own, so that they appear as windows too.
+// plug-in's own, so that they appear as windows too. With --wx-parent it is a wx program whose
+// frame the dialog is modal over.
 #include <dlfcn.h>
+#include <wx/app.h>
+#include <wx/frame.h>
+#include <wx/init.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -53,15 +58,30 @@ class Host : public gridport::Application {
   }
 };
 
+class HostApp : public wxApp {
+ public:
+  bool OnInit() override { return true; }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s LIBRARY\n", argv[0]);
+    std::fprintf(stderr, "usage: %s LIBRARY [--wx-parent]\n", argv[0]);
     return 2;
   }
   // Line by line: the driver watches the output while the host runs.
   std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  const bool wx_parent = argc > 2 && std::strcmp(argv[2], "--wx-parent") == 0;
+  wxFrame* frame = nullptr;
+  if (wx_parent) {
+    wxApp::SetInstance(new HostApp);
+    int wx_argc = 1;
+    if (!wxEntryStart(wx_argc, argv)) return 3;
+    wxTheApp->CallOnInit();
+    frame = new wxFrame(nullptr, wxID_ANY, "Grid host");
+    frame->Show();
+  }
   void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
   if (library == nullptr) {
     std::fprintf(stderr, "%s\n", dlerror());
@@ -75,8 +95,13 @@ int main(int argc, char** argv) {
   Source source(rows);
   Columns grid(source);
   Host app;
+  if (frame != nullptr) app.set_parent(GRIDPORT_PARENT_WX, frame);
   gridport::Screen screen;
   std::printf("result %d\n", exec(app.table(), screen.table(), grid.table()));
   std::printf("done\n");
+  if (frame != nullptr) {
+    frame->Destroy();
+    wxEntryCleanup();
+  }
   return 0;
 }
