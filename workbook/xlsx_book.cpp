@@ -33,8 +33,8 @@ class XlsxBook : public Book {
     auto open = [this, &sheet](XmlReading reading) -> std::unique_ptr<SheetReader> {
       return std::make_unique<XlsxSheetReader>(
           zip_.open(sheet.part), "\"" + zip_.path() + "\", sheet \"" + sheet.info.name + "\"",
-          describe_part(zip_, sheet.part),
-          XlsxSheetContext{&strings_, &date_styles_, workbook_.date_system}, chunk_bytes_, reading);
+          "part " + sheet.part, XlsxSheetContext{&strings_, &date_styles_, workbook_.date_system},
+          chunk_bytes_, reading);
     };
     if (reading_ == XmlReading::Scanner) return std::make_unique<ScannedSheetReader>(open);
     return open(reading_);

@@ -14,6 +14,12 @@
 namespace workbook {
 namespace {
 
+// A failure already worded with file, sheet and row.
+class SheetFailure : public platform::Error {
+ public:
+  using platform::Error::Error;
+};
+
 // "2024-03-01T10:20:30Z" or "2024-03-01T00:00:00" as the cell-text rule writes dates.
 void append_iso_date(std::string& out, std::string_view v) {
   auto t = v.find('T');
@@ -50,9 +56,19 @@ XlsxSheetReader::XlsxSheetReader(std::unique_ptr<ByteSource> source, std::string
 }
 
 void XlsxSheetReader::pump() {
-  std::size_t n = source_->read(chunk_.data(), chunk_.size());
+  std::size_t n = source_->read(chunk_.data(), chunk_.size());  // a zip failure names the file
   eof_ = n == 0;
-  parser_->feed(chunk_.data(), n, eof_);
+  try {
+    parser_->feed(chunk_.data(), n, eof_);
+  } catch (const SheetFailure&) {
+    throw;
+  } catch (const platform::Error& e) {
+    // The parser's and the string collector's messages, worded as the problem of this sheet.
+    std::string problem = e.what();
+    if (!problem.empty() && problem.back() == '.') problem.pop_back();
+    if (!problem.empty() && problem[0] >= 'A' && problem[0] <= 'Z') problem[0] += 'a' - 'A';
+    fail(problem);
+  }
 }
 
 bool XlsxSheetReader::next_row(Row& row) {
@@ -68,9 +84,13 @@ bool XlsxSheetReader::next_row(Row& row) {
   return true;
 }
 
+void XlsxSheetReader::fail(const std::string& problem) const {
+  std::string row = in_row_ ? ", row " + std::to_string(std::uint64_t{row_} + 1) : "";
+  throw SheetFailure("The workbook " + where_ + row + " cannot be read: " + problem + ".");
+}
+
 void XlsxSheetReader::fail_cell(const std::string& what) const {
-  throw platform::Error("The workbook " + where_ + ", cell " + column_letters(column_) +
-                        std::to_string(row_ + 1) + ": " + what + ".");
+  fail("cell " + column_letters(column_) + std::to_string(std::uint64_t{row_} + 1) + ": " + what);
 }
 
 void XlsxSheetReader::start(std::string_view name, const char** attrs) {
@@ -105,23 +125,19 @@ void XlsxSheetReader::start_row(const char** attrs) {
   const char* r = xml_attribute(attrs, "r");
   if (r) {
     auto n = parse_row_number(r);
-    if (!n)
-      throw platform::Error("The workbook " + where_ + " has a row numbered \"" + std::string(r) +
-                            "\", which is not a row of a worksheet.");
+    if (!n) fail("a row is numbered \"" + std::string(r) + "\", which is not a row of a worksheet");
     row_ = *n;
   } else {
     if (last_row_ + 1 >= limits::kMaxRows)
-      throw platform::Error("The workbook " + where_ + " has more rows than the limit of " +
-                            std::to_string(limits::kMaxRows) + ".");
+      fail("it has more rows than the limit of " + std::to_string(limits::kMaxRows));
     row_ = static_cast<std::uint32_t>(last_row_ + 1);
   }
+  in_row_ = true;
   if (static_cast<std::int64_t>(row_) <= last_row_)
-    throw platform::Error("The workbook " + where_ + " lists row " + std::to_string(row_ + 1) +
-                          " after row " + std::to_string(last_row_ + 1) + " (rows out of order).");
+    fail("it comes after row " + std::to_string(last_row_ + 1) + " (rows out of order)");
   last_row_ = row_;
   last_column_ = -1;
   row_text_bytes_ = 0;
-  in_row_ = true;
   if (count_ == pending_.size()) pending_.emplace_back();
   pending_[count_].clear();
   pending_[count_].index = row_;
@@ -143,14 +159,12 @@ void XlsxSheetReader::start_cell(const char** attrs) {
   if (r) {
     auto ref = parse_cell_ref(r);
     if (!ref)
-      throw platform::Error("The workbook " + where_ + " has a cell \"" + std::string(r) +
-                            "\", which is not a cell of a worksheet.");
+      fail("a cell is named \"" + std::string(r) + "\", which is not a cell of a worksheet");
     column_ = ref->column;
   } else {
     if (last_column_ + 1 >= limits::kMaxColumns)
-      throw platform::Error("The workbook " + where_ + " has more columns in row " +
-                            std::to_string(row_ + 1) + " than the limit of " +
-                            std::to_string(limits::kMaxColumns) + ".");
+      fail("it has more cells than the limit of " + std::to_string(limits::kMaxColumns) +
+           " columns");
     column_ = static_cast<std::uint32_t>(last_column_ + 1);
   }
   if (static_cast<std::int64_t>(column_) <= last_column_)
@@ -199,7 +213,7 @@ void XlsxSheetReader::text(std::string_view t) {
       fail_cell("the value is longer than a cell can hold");
     value_.append(t);
   } else if (in_inline_) {
-    inline_item_.text(t, where_);
+    inline_item_.text(t, "an inline string");
   }
 }
 

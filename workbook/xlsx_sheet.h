@@ -41,6 +41,8 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void start_row(const char** attrs);
   void start_cell(const char** attrs);
   void finish_cell();
+  // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row)
+  [[noreturn]] void fail(const std::string& problem) const;
   [[noreturn]] void fail_cell(const std::string& what) const;
 
   std::unique_ptr<ByteSource> source_;

@@ -17,6 +17,8 @@ namespace {
 // (limits::kMaxXmlTokenBytes) counts from its last start tag or text, never from earlier, so
 // whatever that limit refuses the scanner has given up first. Real parts never come close.
 constexpr std::uint64_t kQuietBytes = 1u << 20;
+// Bytes of a chunk joined to the unfinished construct of the last one at a time.
+constexpr std::size_t kBridgeBytes = 4096;
 // Attributes of one tag: the check for duplicates is quadratic; real tags have a handful.
 constexpr std::size_t kMaxAttributes = 64;
 // An XML declaration longer than this is not one a workbook writer made.
@@ -39,11 +41,6 @@ constexpr std::array<bool, 256> kPlainText = [] {
   t['\t'] = t['\n'] = true;
   return t;
 }();
-
-std::string_view local_name(std::string_view name) {
-  auto colon = name.find(':');
-  return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
 
 void append_utf8(std::string& out, std::uint32_t cp) {
   if (cp < 0x80) {
@@ -111,16 +108,23 @@ void XmlScanner::give_up(const char* reason) const {
 }
 
 void XmlScanner::feed(const char* data, std::size_t size, bool last) {
-  std::size_t taken;
-  if (carry_.empty()) {
-    taken = scan(data, size, last);
-    carry_.assign(data + taken, size - taken);
-  } else {
-    carry_.append(data, size);
-    taken = scan(carry_.data(), carry_.size(), last);
+  // A construct the last chunk cut is finished from the front of this one, a little at a time,
+  // so that little more than the construct is copied.
+  while (!carry_.empty() && (size > 0 || last)) {
+    std::size_t add = std::min(size, std::max(carry_.size(), kBridgeBytes));
+    carry_.append(data, add);
+    data += add;
+    size -= add;
+    std::size_t taken = scan(carry_.data(), carry_.size(), last && size == 0);
     carry_.erase(0, taken);
+    pos_ += taken;
+    if (size == 0) break;
   }
-  pos_ += taken;
+  if (carry_.empty()) {
+    std::size_t taken = scan(data, size, last);
+    carry_.assign(data + taken, size - taken);
+    pos_ += taken;
+  }
   if (pos_ + carry_.size() - last_start_ > kQuietBytes)
     give_up("a long stretch without a start tag");
   if (last && (state_ != State::Epilog || !carry_.empty())) give_up("the part ends unfinished");
@@ -188,6 +192,7 @@ std::size_t XmlScanner::declaration(const char* p, std::size_t n) {
     std::size_t eq = rest.find('=');
     if (spaces == 0 || eq == std::string_view::npos) give_up("an XML declaration it does not know");
     std::string_view name = rest.substr(0, eq);
+    if (next == 0 && name != names[0]) give_up("an XML declaration without a version first");
     while (next < 3 && name != names[next]) ++next;
     if (next == 3 || eq + 1 >= rest.size()) give_up("an XML declaration it does not know");
     char quote = rest[eq + 1];
@@ -209,25 +214,38 @@ std::size_t XmlScanner::declaration(const char* p, std::size_t n) {
 namespace {
 
 // Length of a name at p that the scanner takes (ASCII, at most one colon, neither first nor
-// last); 0 for any other, XmlScanner's kMore when it runs to n.
-std::size_t name_length(const char* p, std::size_t n, std::size_t more) {
+// last); 0 for any other, XmlScanner's kMore when it runs to n. local: where the name is without
+// its prefix.
+std::size_t name_length(const char* p, std::size_t n, std::size_t more, std::size_t& local) {
   if (n == 0) return more;
   if (!is_name_start(p[0])) return 0;
   std::size_t i = 1, colons = 0;
-  while (i < n && is_name_char(p[i])) colons += p[i++] == ':';
+  local = 0;
+  for (; i < n && is_name_char(p[i]); ++i)
+    if (p[i] == ':') {
+      ++colons;
+      local = i + 1;
+    }
   if (i == n) return more;
   if (colons > 1 || p[i - 1] == ':') return 0;
   return i;
 }
 
+bool same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
 }  // namespace
 
 std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
-  std::size_t i = 1;
-  std::size_t len = name_length(p + i, n - i, kMore);
+  std::size_t i = 1, local = 0;
+  std::size_t len = name_length(p + i, n - i, kMore, local);
   if (len == kMore) return kMore;
   if (len == 0) give_up("an element name it does not take");
-  std::string_view name(p + i, len);
+  std::string_view name(p + i, len), local_name = name.substr(local);
   i += len;
   attr_text_.clear();
   attr_offsets_.clear();
@@ -244,9 +262,9 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
       attrs_.clear();
       for (std::size_t off : attr_offsets_) attrs_.push_back(attr_text_.data() + off);
       attrs_.push_back(nullptr);
-      handler_.start(local_name(name), attrs_.data());
+      handler_.start(local_name, attrs_.data());
       if (empty) {
-        handler_.end(local_name(name));
+        handler_.end(local_name);
         if (name_ends_.empty()) state_ = State::Epilog;
       } else {
         open_names_.append(name);
@@ -256,7 +274,8 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
       return i + (empty ? 2 : 1);
     }
     if (i == before) give_up("attributes not parted by white space");
-    std::size_t alen = name_length(p + i, n - i, kMore);
+    std::size_t attr_local = 0;
+    std::size_t alen = name_length(p + i, n - i, kMore, attr_local);
     if (alen == kMore) return kMore;
     if (alen == 0) give_up("an attribute name it does not take");
     std::string_view attr(p + i, alen);
@@ -269,7 +288,8 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
     char quote = p[i++];
     if (quote != '"' && quote != '\'') give_up("an attribute value without quotes");
     for (std::size_t k = 0; k < attr_offsets_.size(); k += 2)
-      if (attr == std::string_view(attr_text_.data() + attr_offsets_[k]))
+      if (same(attr, std::string_view(attr_text_.data() + attr_offsets_[k],
+                                      attr_offsets_[k + 1] - attr_offsets_[k] - 1)))
         give_up("an attribute given twice");
     if (attr_offsets_.size() >= 2 * kMaxAttributes) give_up("a tag with very many attributes");
     attr_offsets_.push_back(attr_text_.size());
@@ -317,7 +337,8 @@ std::size_t XmlScanner::attribute_value(const char* p, std::size_t n, char quote
 }
 
 std::size_t XmlScanner::end_tag(const char* p, std::size_t n) {
-  std::size_t len = name_length(p + 2, n - 2, kMore);
+  std::size_t local = 0;
+  std::size_t len = name_length(p + 2, n - 2, kMore, local);
   if (len == kMore) return kMore;
   if (len == 0) give_up("an element name it does not take");
   std::string_view name(p + 2, len);
@@ -327,9 +348,9 @@ std::size_t XmlScanner::end_tag(const char* p, std::size_t n) {
   if (p[i] != '>') give_up("an end tag it does not know");
   if (name_ends_.empty()) give_up("an end tag outside the root element");
   std::size_t begin = name_ends_.size() > 1 ? name_ends_[name_ends_.size() - 2] : 0;
-  if (name != std::string_view(open_names_).substr(begin))
+  if (!same(name, std::string_view(open_names_).substr(begin)))
     give_up("an end tag that does not match");
-  handler_.end(local_name(name));
+  handler_.end(name.substr(local));
   open_names_.resize(begin);
   name_ends_.pop_back();
   if (name_ends_.empty()) state_ = State::Epilog;
