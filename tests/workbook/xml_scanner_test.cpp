@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "book_dump.h"
 #include "platform/error.h"
 #include "table_helpers.h"
 #include "workbook/byte_source.h"
@@ -23,36 +24,8 @@ namespace {
 using workbook::TextSource;
 using workbook::XmlReading;
 
-std::string dump_rows(workbook::SheetReader& reader) {
-  std::string out;
-  workbook::Row row;
-  while (reader.next_row(row)) {
-    out += std::to_string(row.index) + ":";
-    for (std::size_t i = 0; i < row.size(); ++i)
-      out += " " + std::to_string(row.column(i)) + "=" + std::string(row.text(i));
-    out += "\n";
-  }
-  return out;
-}
-
-// Every sheet of a package, or the error that ended the book or a sheet.
-std::string dump_book(const std::string& path, std::size_t chunk_bytes, XmlReading reading) {
-  std::string out;
-  try {
-    auto book = workbook::open_xlsx_book(path, chunk_bytes, reading);
-    for (std::size_t i = 0; i < book->sheets().size(); ++i) {
-      out += "sheet " + book->sheets()[i].name + "\n";
-      try {
-        out += dump_rows(*book->open_sheet(i));
-      } catch (const platform::Error& e) {
-        out += std::string("error: ") + e.what() + "\n";
-      }
-    }
-  } catch (const platform::Error& e) {
-    out += std::string("error: ") + e.what() + "\n";
-  }
-  return out;
-}
+using workbook_test::dump_book;
+using workbook_test::dump_rows;
 
 std::vector<std::string> fixtures() {
   std::vector<std::string> names;
