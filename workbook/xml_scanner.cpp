@@ -30,9 +30,23 @@ bool is_space(char c) {
 bool is_name_start(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
 }
-bool is_name_char(char c) {
-  return is_name_start(c) || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == ':';
-}
+
+// Bytes of the names the scanner takes: 1 for letters, digits, '_', '-', '.'; 2 for ':'.
+constexpr std::array<std::uint8_t, 256> kNameByte = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int c = 0; c < 256; ++c)
+    t[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.';
+  t[':'] = 2;
+  return t;
+}();
+
+// Attribute value bytes that need no second look: printable ASCII but '<' and '&'.
+constexpr std::array<bool, 256> kPlainValue = [] {
+  std::array<bool, 256> t{};
+  for (int c = 0x20; c < 0x7F; ++c) t[c] = c != '<' && c != '&';
+  return t;
+}();
 
 // Text bytes that need no second look: printable ASCII but the markup characters, tab, newline.
 constexpr std::array<bool, 256> kPlainText = [] {
@@ -221,11 +235,14 @@ std::size_t name_length(const char* p, std::size_t n, std::size_t more, std::siz
   if (!is_name_start(p[0])) return 0;
   std::size_t i = 1, colons = 0;
   local = 0;
-  for (; i < n && is_name_char(p[i]); ++i)
-    if (p[i] == ':') {
+  for (; i < n; ++i) {
+    std::uint8_t kind = kNameByte[static_cast<unsigned char>(p[i])];
+    if (kind == 0) break;
+    if (kind == 2) {
       ++colons;
       local = i + 1;
     }
+  }
   if (i == n) return more;
   if (colons > 1 || p[i - 1] == ':') return 0;
   return i;
@@ -308,7 +325,7 @@ std::size_t XmlScanner::attribute_value(const char* p, std::size_t n, char quote
     if (i >= n) return kMore;
     auto c = static_cast<unsigned char>(p[i]);
     if (c == static_cast<unsigned char>(quote)) break;
-    if (c >= 0x20 && c < 0x7F && c != '<' && c != '&') {
+    if (kPlainValue[c]) {
       ++i;
       continue;
     }
