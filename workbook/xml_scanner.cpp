@@ -213,9 +213,9 @@ std::size_t XmlScanner::declaration(const char* p, std::size_t n) {
     auto end = rest.find(quote, eq + 2);
     if ((quote != '"' && quote != '\'') || end == std::string_view::npos)
       give_up("an XML declaration it does not know");
-    std::string value(rest.substr(eq + 2, end - eq - 2));
+    std::string_view value = rest.substr(eq + 2, end - eq - 2);
     bool known = next == 0   ? value == "1.0"
-                 : next == 1 ? strcasecmp(value.c_str(), "UTF-8") == 0
+                 : next == 1 ? value.size() == 5 && strncasecmp(value.data(), "UTF-8", 5) == 0
                              : value == "yes" || value == "no";
     if (!known) give_up("an XML declaration it does not know");
     ++next;

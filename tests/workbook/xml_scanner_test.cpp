@@ -189,6 +189,8 @@ TEST_F(ScannerText, DocumentsTheScannerLeavesToExpatFromTheStart) {
   const std::vector<std::pair<const char*, std::string>> cases = {
       {"DTD", "<!DOCTYPE worksheet [<!ENTITY e 'x'>]>" + body + "</worksheet>"},
       {"no version", "<?xml encoding='UTF-8'?>" + body + "</worksheet>"},
+      {"NUL in the encoding",
+       std::string("<?xml version='1.0' encoding='UTF-8\0'?>", 39) + body + "</worksheet>"},
       {"other encoding", "<?xml version='1.0' encoding='ISO-8859-1'?>" + body + "</worksheet>"},
       {"UTF-16", std::string("<\0w\0/\0>\0", 8)},
       {"truncated", "<?xml version='1.0'?>" + body},
