@@ -158,7 +158,7 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
   std::string entry = std::string(key) + "=" + std::string(value);
   auto header = find_section(section);
   if (!header) {
-    lines_.push_back("[" + std::string(section) + "]");
+    lines_.push_back(std::string("[").append(section).append("]"));
     lines_.push_back(entry);
     return;
   }
@@ -238,7 +238,10 @@ void save(const std::string& path, const IniDocument& doc) {
   if (folder.empty()) folder = ".";
   if (!fs::is_directory(folder, ec)) fail("the folder " + folder.string() + " does not exist");
 
-  std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string temp_name = ".";
+  temp_name += target.filename().string();
+  temp_name += ".XXXXXX";
+  std::string temp = (folder / temp_name).string();
   int fd = ::mkstemp(temp.data());
   if (fd < 0) fail(errno_text(errno));
   std::string body = doc.render();

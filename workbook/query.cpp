@@ -120,7 +120,8 @@ void Query::read_sheet(std::size_t sheet) {
   std::unordered_set<std::string> taken;
   std::unordered_map<std::string, int> next_suffix;
   for (std::size_t k = 0; k < names.size(); ++k) {
-    std::string name = names[k].empty() ? "F" + std::to_string(k + 1) : std::string(names[k]);
+    std::string name(names[k]);
+    if (name.empty()) name.append("F").append(std::to_string(k + 1));
     std::string key = platform::ascii_upper(name);
     if (taken.count(key)) {
       int& suffix = next_suffix[key];

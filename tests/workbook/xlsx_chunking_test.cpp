@@ -70,7 +70,7 @@ std::string dump(const ReadingPath& path, TextSource sheet, TextSource strings,
     while (reader->next_row(row)) {
       out += std::to_string(row.index) + ":";
       for (std::size_t i = 0; i < row.size(); ++i)
-        out += " " + std::to_string(row.column(i)) + "=" + std::string(row.text(i));
+        out.append(" ").append(std::to_string(row.column(i))).append("=").append(row.text(i));
       out += "\n";
     }
   } catch (const platform::Error& e) {

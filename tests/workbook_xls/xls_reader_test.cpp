@@ -21,7 +21,7 @@ std::vector<std::string> rows_of(workbook::Book& book, std::size_t sheet) {
   while (reader->next_row(row)) {
     std::string line = std::to_string(row.index + 1);
     for (std::size_t i = 0; i < row.size(); ++i) {
-      line += "|" + std::to_string(row.column(i)) + ":" + std::string(row.text(i));
+      line.append("|").append(std::to_string(row.column(i))).append(":").append(row.text(i));
     }
     out.push_back(line);
   }
