@@ -1,7 +1,7 @@
 // libFuzzer target for the scanner of worksheet and shared-string XML: any bytes as a sheet part
 // and as a shared-string part, read with expat and with the scanner (which gives what it does not
-// know up to expat). Both must give the same rows and texts, or the same error; anything else is a
-// finding.
+// know up to expat). Both must give the same rows and texts, or refuse with the same error;
+// anything else is a finding.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -66,9 +66,17 @@ std::string read_sheet(const std::string& xml, std::size_t chunk, XmlReading rea
   return out;
 }
 
+// An error stands for the whole read: how many rows came before it depends on when a parser
+// reports what it has parsed (expat defers a chunk that only extends a long unfinished token),
+// and a caller that meets the error keeps none of them.
+std::string outcome(const std::string& dump) {
+  auto error = dump.find("error: ");
+  return error == std::string::npos ? dump : dump.substr(error);
+}
+
 void require_same(const char* what, std::size_t chunk, const std::string& expat,
                   const std::string& scanner) {
-  if (expat == scanner) return;
+  if (outcome(expat) == outcome(scanner)) return;
   std::fprintf(stderr,
                "%s in chunks of %zu: the scanner differs from expat\n--- expat\n%s--- "
                "scanner\n%s",
