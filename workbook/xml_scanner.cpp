@@ -4,6 +4,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -14,8 +15,10 @@ namespace workbook {
 namespace {
 
 // Bytes taken since the last start tag before the scanner gives up. Expat's own limit
-// (limits::kMaxXmlTokenBytes) counts from its last start tag or text, never from earlier, so
-// whatever that limit refuses the scanner has given up first. Real parts never come close.
+// (limits::kMaxXmlTokenBytes) counts from its last start tag or text, never from earlier; expat
+// may hold its events back while a long token is unfinished, until its buffer has doubled, which
+// the margin of four covers. So whatever that limit refuses the scanner has given up first. Real
+// parts never come close.
 constexpr std::uint64_t kQuietBytes = 1u << 20;
 // Bytes of a chunk joined to the unfinished construct of the last one at a time.
 constexpr std::size_t kBridgeBytes = 4096;
