@@ -108,7 +108,7 @@ void Tfrm_Import::StartImportExecute() {
   const host::DataSet dataset = HostDataSet();
   run.suspend(dataset);
   const MappingPairs pairs = mapping_pairs(CdsFieldList);
-  DataViewGrid.set_current(0, DataViewGrid.current_column());
+  first_mapping_row();
   if (pairs.sources.empty()) {
     show_message("详细：你没有设置导入的对应字段！", ui::MessageIcon::Warning);
     return;
