@@ -158,15 +158,9 @@ void DataSet::SetFieldText(const std::string& field_name, const std::string& tex
   if (!GRIDPORT_USABLE(GridportDataSet, &table_, set_field_text)) {
     throw platform::Error("the host's dataset offers no field assignment");
   }
-  const std::string host_text = codec_.to_host(text);
-  // A host in GBK would store "?" for what GBK cannot hold: the row fails instead.
-  if (!codec_.utf8 && platform::gbk_to_utf8(host_text) != text) {
-    throw platform::Error("the text \"" + text + "\" for the field \"" + field_name +
-                          "\" holds characters that GBK cannot hold");
-  }
   const char* error = nullptr;
-  if (table_.set_field_text(table_.context, codec_.to_host(field_name).c_str(), host_text.c_str(),
-                            &error) != 0) {
+  if (table_.set_field_text(table_.context, codec_.to_host(field_name).c_str(),
+                            codec_.to_host(text).c_str(), &error) != 0) {
     return;
   }
   throw platform::Error(error != nullptr ? codec_.from_host(error) : "unknown failure");

@@ -55,28 +55,6 @@ TEST(HostDataSet, HostExceptionsBecomeFailuresCarryingTheirMessageInUtf8) {
                                                              "=" + platform::utf8_to_gbk("张三")));
 }
 
-TEST(HostDataSet, TextThatGbkCannotHoldFailsForAGbkHostAndReachesAUtf8HostUnchanged) {
-  FakeDataSet gbk_rows;
-  host::DataSet gbk(*gbk_rows.table(), host::TextCodec{false});
-  // U+2B317 (a name character beyond GBK) and an emoji.
-  for (const char* text : {"王\xF0\xAB\x8C\x97", "\xF0\x9F\x98\x80"}) {
-    try {
-      gbk.SetFieldText("XM", text);
-      FAIL() << "a text GBK cannot hold was stored";
-    } catch (const platform::Error& e) {
-      EXPECT_THAT(e.what(),
-                  ::testing::HasSubstr(std::string("\"") + text + "\" for the field \"XM\""));
-    }
-  }
-  gbk.SetFieldText("XM", "张三?");
-  EXPECT_THAT(gbk_rows.log, ::testing::ElementsAre("set XM=" + platform::utf8_to_gbk("张三?")));
-
-  FakeDataSet utf8_rows;
-  host::DataSet utf8(*utf8_rows.table(), host::TextCodec{true});
-  utf8.SetFieldText("XM", "王\xF0\xAB\x8C\x97");
-  EXPECT_THAT(utf8_rows.log, ::testing::ElementsAre("set XM=王\xF0\xAB\x8C\x97"));
-}
-
 TEST(HostDataSet, AnOperationMissingFromAnOlderTableIsAFailureThatNamesIt) {
   FakeDataSet rows;
   GridportDataSet old = *rows.table();
