@@ -61,7 +61,8 @@ std::string sheet_name_for_table(std::string_view table) {
 
 QueryText parse_query_text(std::string_view text) {
   auto refuse = [&](const std::string& why) -> platform::Error {
-    return platform::Error("The query \"" + std::string(text) + "\" " + why + ".");
+    return platform::Error("The query \"" + std::string(text) + "\" " + why + ".",
+                           platform::ErrorKind::Refused);
   };
   std::string_view s = text;
   if (!eat_keyword(s, "select")) throw refuse("is not \"select * from [table]\"");

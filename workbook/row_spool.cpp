@@ -4,23 +4,12 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "workbook/little_endian.h"
 
 namespace workbook {
 namespace {
 
 constexpr std::size_t kIoBytes = 1u << 20;
-
-void put32(std::string& out, std::uint32_t v) {
-  char b[4];
-  std::memcpy(b, &v, 4);
-  out.append(b, 4);
-}
-
-std::uint32_t get32(const char* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
 
 }  // namespace
 

@@ -32,13 +32,15 @@ struct XlsWorkbook {
 };
 
 // A failure already worded for a person: "The workbook "PATH"PLACE cannot be read: PROBLEM.",
-// where PLACE names the sheet and row. Problems from the container and record layers come
-// without the file and are worded into one of these.
+// where PLACE names the sheet and row, of the kind of the problem. Problems from the container and
+// record layers come without the file and are worded into one of these.
 class XlsFailure : public platform::Error {
  public:
-  XlsFailure(const std::string& source, const std::string& place, const std::string& problem)
-      : platform::Error("The workbook \"" + source + "\"" + place + " cannot be read: " + problem +
-                        ".") {}
+  XlsFailure(const std::string& source, const std::string& place, const std::string& problem,
+             platform::ErrorKind kind = platform::ErrorKind::Failed)
+      : platform::Error(
+            "The workbook \"" + source + "\"" + place + " cannot be read: " + problem + ".", kind) {
+  }
 };
 
 // Parses a workbook from its file's bytes; `name` is the file named in messages.
