@@ -139,7 +139,7 @@ TEST(Query, UnknownOrEmptyTableFailsOnOpenNamingIt) {
   EXPECT_NO_THROW(q.Open());
 }
 
-TEST(Query, OutlivesTheConnectionThatOpenedIt) {
+TEST(Query, KeepsItsRecordsAfterItsConnectionDisconnects) {
   auto c = std::make_unique<Connection>(ace(fixture("basic.xlsx")));
   c->Connect();
   Query q(*c);
