@@ -1,17 +1,12 @@
 // INI reading and writing with the behaviour of the Windows profile functions.
 #include "platform/profile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/error.h"
+#include "platform/file_replace.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -56,10 +51,6 @@ int hex_digit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-std::string errno_text(int err) {
-  return std::strerror(err);
 }
 
 }  // namespace
@@ -212,120 +203,8 @@ int read_int(const std::string& path, std::string_view section, std::string_view
   return value ? parse_int_or(*value, default_value) : default_value;
 }
 
-namespace {
-
-// The file a save replaces, as found before anything is written.
-struct SaveTarget {
-  std::string named;  // as the caller named it, for messages
-  std::filesystem::path path;
-  std::filesystem::path folder;
-  bool exists = false;
-  struct stat st {};
-  mode_t mode = 0644;
-};
-
-[[noreturn]] void refuse(const SaveTarget& target, const std::string& why) {
-  throw Error("cannot write the settings file " + target.named + ": " + why);
-}
-
-// Writes all of body at offset 0; 0 or the errno of the failure.
-int write_all(int fd, std::string_view body) {
-  std::size_t done = 0;
-  while (done < body.size()) {
-    ssize_t n = ::pwrite(fd, body.data() + done, body.size() - done, static_cast<off_t>(done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
-// Writes body to a new file beside the target and renames it over the target. Returns false,
-// with create_error set, when the folder refuses the new file; any later failure throws.
-bool replace_by_rename(const SaveTarget& target, std::string_view body, int& create_error) {
-  std::string temp = (target.folder / ("." + target.path.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    create_error = errno;
-    return false;
-  }
-  int err = write_all(fd, body);
-  if (err == 0 && ::fchmod(fd, target.mode) != 0) err = errno;
-  if (err == 0 && target.exists && ::fchown(fd, target.st.st_uid, target.st.st_gid) != 0) {
-    // Keeping the owner is a courtesy; only a privileged process can do it.
-  }
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), target.path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.c_str());
-    refuse(target, errno_text(err));
-  }
-  return true;
-}
-
-// Overwrites the existing file with body. The space is reserved first, so that a full disk
-// refuses the save before any of the old content is touched.
-void rewrite_in_place(const SaveTarget& target, std::string_view body) {
-  int fd = ::open(target.path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) refuse(target, errno_text(errno));
-  auto old_size = target.st.st_size;
-  auto new_size = static_cast<off_t>(body.size());
-  int err = 0;
-  if (new_size > old_size) {
-    err = ::posix_fallocate(fd, 0, new_size);
-    if (err != 0 && ::ftruncate(fd, old_size) != 0) {
-      // The reservation may have grown the file; nothing else has changed.
-    }
-  }
-  if (err == 0) err = write_all(fd, body);
-  if (err == 0 && ::ftruncate(fd, new_size) != 0) err = errno;
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err != 0) refuse(target, errno_text(err));
-}
-
-}  // namespace
-
-SaveMethod save(const std::string& path, const IniDocument& doc) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  SaveTarget target;
-  target.named = path;
-  target.path = path;
-  if (fs::is_symlink(target.path, ec)) target.path = fs::canonical(target.path, ec);
-  target.exists = ::stat(target.path.c_str(), &target.st) == 0;
-  if (target.exists) {
-    if (!S_ISREG(target.st.st_mode)) refuse(target, "it is not a file");
-    // The write bits count even for a privileged user: a read-only file stays read-only.
-    if ((target.st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-      refuse(target, "the file is read-only");
-    }
-    if (::access(target.path.c_str(), W_OK) != 0) refuse(target, "the file may not be written");
-    target.mode = target.st.st_mode & 07777;
-  } else {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    target.mode = 0666 & ~mask;
-  }
-  target.folder = target.path.parent_path();
-  if (target.folder.empty()) target.folder = ".";
-  if (!fs::is_directory(target.folder, ec)) {
-    refuse(target, "the folder " + target.folder.string() + " does not exist");
-  }
-
-  std::string body = doc.render();
-  int create_error = 0;
-  if (replace_by_rename(target, body, create_error)) return SaveMethod::Replaced;
-  // A folder locked down with only the file left writable: the file is all that may change.
-  if (!target.exists) {
-    refuse(target, "no file can be created in the folder " + target.folder.string() + ": " +
-                       errno_text(create_error));
-  }
-  rewrite_in_place(target, body);
-  return SaveMethod::InPlace;
+ReplaceMethod save(const std::string& path, const IniDocument& doc) {
+  return replace_file(path, doc.render(), "the settings file", InPlaceFallback::Allowed);
 }
 
 void write_string(const std::string& path, std::string_view section, std::string_view key,

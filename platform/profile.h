@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_replace.h"
+
 namespace platform {
 
 // Reads an integer: decimal with an optional sign, or hexadecimal after "0x", "0X" or "$".
@@ -58,19 +60,11 @@ void delete_key(const std::string& path, std::string_view section, std::string_v
 // The whole file as a document (empty when missing or unreadable).
 IniDocument load(const std::string& path);
 
-// How save() put the new content in place.
-enum class SaveMethod {
-  // Written beside the file and renamed over it: readers and a crash see the old content or the
-  // new, never a mixture.
-  Replaced,
-  // The folder refused a new file, so the file itself was overwritten and flushed to disk.
-  InPlace,
-};
-
 // Replaces the file with the document, keeping the old file's permissions: by renaming a new file
-// over it, or in place when its folder lets no new file be created but the file may be written. A
-// read-only file or a missing folder is refused with platform::Error, leaving the file as it was.
-SaveMethod save(const std::string& path, const IniDocument& doc);
+// over it, or in place when its folder lets no new file be created but the file may be written
+// (platform::replace_file). A read-only file or a missing folder is refused with platform::Error,
+// leaving the file as it was.
+ReplaceMethod save(const std::string& path, const IniDocument& doc);
 
 }  // namespace profile
 }  // namespace platform

@@ -125,7 +125,7 @@ void ProfileWriter::erase(std::string_view section, std::string_view key) {
 }
 
 void ProfileWriter::commit() {
-  if (platform::profile::save(path_, doc_) != platform::profile::SaveMethod::InPlace) return;
+  if (platform::profile::save(path_, doc_) != platform::ReplaceMethod::InPlace) return;
   // Whoever locked the folder down learns that saves there lose their protection from a crash.
   try {
     platform::debug_output(platform::utf8_to_gbk(

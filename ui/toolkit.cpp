@@ -159,4 +159,25 @@ ScopedToolkit::~ScopedToolkit() {
   slot().current = previous_;
 }
 
+namespace {
+
+NativeParent& parent_slot() {
+  static NativeParent parent;
+  return parent;
+}
+
+}  // namespace
+
+const NativeParent& native_parent() {
+  return parent_slot();
+}
+
+ScopedNativeParent::ScopedNativeParent(NativeParent parent) : previous_(parent_slot()) {
+  parent_slot() = parent;
+}
+
+ScopedNativeParent::~ScopedNativeParent() {
+  parent_slot() = previous_;
+}
+
 }  // namespace ui

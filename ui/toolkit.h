@@ -90,4 +90,26 @@ class ScopedToolkit {
   Toolkit* previous_;
 };
 
+// The host's window that dialogs are to be modal over, when a plug-in's host names one. Backends
+// without windows ignore it.
+struct NativeParent {
+  enum class Kind { None, Wx, Gdk };
+  Kind kind = Kind::None;
+  void* window = nullptr;  // a wxWindow* of a wx host, or the GdkWindow* of a GTK host's window
+};
+const NativeParent& native_parent();
+
+// Names the host's window for the lifetime of the scope (one export's call), then restores the
+// previous one.
+class ScopedNativeParent {
+ public:
+  explicit ScopedNativeParent(NativeParent parent);
+  ~ScopedNativeParent();
+  ScopedNativeParent(const ScopedNativeParent&) = delete;
+  ScopedNativeParent& operator=(const ScopedNativeParent&) = delete;
+
+ private:
+  NativeParent previous_;
+};
+
 }  // namespace ui

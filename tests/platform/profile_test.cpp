@@ -143,7 +143,7 @@ TEST_F(Profile, AFolderThatRefusesNewFilesIsSavedInPlaceWhenTheFileIsWritable) {
   auto save = [&](const std::string& path, const std::string& text) {
     return user->run([&] {
       auto method = profile::save(path, IniDocument::parse(text));
-      return std::string(method == profile::SaveMethod::InPlace ? "in place" : "replaced");
+      return std::string(method == ReplaceMethod::InPlace ? "in place" : "replaced");
     });
   };
   auto inode = [&] {

@@ -76,7 +76,7 @@ def parse_log(text):
 
 
 class Session:
-    def __init__(self, host, library, workdir, display, extra_args):
+    def __init__(self, host, library, workdir, display, extra_args, command=None):
         self.workdir = workdir
         self.display = display
         self.log_path = os.path.join(workdir, "screen.log")
@@ -96,8 +96,9 @@ class Session:
         self.env = env
         self.out = open(os.path.join(workdir, "host.out"), "w+")
         self.err = open(os.path.join(workdir, "host.err"), "w+")
-        # Run in the work folder, where the file dialog opens.
-        self.proc = subprocess.Popen([host, library, self.ini] + extra_args, env=env,
+        # Run in the work folder, where the file dialog opens. A host of another plug-in
+        # brings its own command line.
+        self.proc = subprocess.Popen(command or [host, library, self.ini] + extra_args, env=env,
                                      cwd=workdir, stdout=self.out, stderr=self.err)
 
     def stdout(self):

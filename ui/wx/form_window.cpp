@@ -85,8 +85,8 @@ KeyEvent key_event(const wxKeyEvent& e, int vk) {
 
 }  // namespace
 
-FormWindow::FormWindow(Form& form)
-    : wxDialog(nullptr, wxID_ANY, wx_text(form.caption()), wxDefaultPosition, wxDefaultSize,
+FormWindow::FormWindow(Form& form, wxWindow* parent)
+    : wxDialog(parent, wxID_ANY, wx_text(form.caption()), wxDefaultPosition, wxDefaultSize,
                border_style(form)),
       form_(form) {
   // Return and Escape mean only what the form's default and cancel buttons make them mean.

@@ -22,7 +22,8 @@ namespace ui::wx {
 
 class FormWindow : public wxDialog, public Observer, public ScreenLogSource {
  public:
-  explicit FormWindow(Form& form);
+  // parent: the window the dialog is modal over, or null.
+  explicit FormWindow(Form& form, wxWindow* parent = nullptr);
   ~FormWindow() override;
 
   // Runs the modal loop until the form has closed.

@@ -6,6 +6,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/msgdlg.h>
+#include <wx/nativewin.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
@@ -130,6 +131,30 @@ std::optional<std::string> run_file_dialog(const FileDialogOptions& options, boo
   return std::string(chosen.GetFullPath().fn_str());
 }
 
+// The host's window named by ui::native_parent(), as a wx window. A GTK host's window is
+// wrapped once and the wrapper kept: wx deletes it itself when the native window goes.
+wxWindow* parent_window() {
+  const NativeParent& parent = native_parent();
+  if (parent.window == nullptr) return nullptr;
+  switch (parent.kind) {
+    case NativeParent::Kind::Wx:
+      return static_cast<wxWindow*>(parent.window);
+    case NativeParent::Kind::Gdk: {
+      static wxNativeContainerWindow* wrapper = nullptr;
+      static void* wrapped = nullptr;
+      if (wrapped != parent.window) {
+        wrapper =
+            new wxNativeContainerWindow(static_cast<wxNativeContainerWindowHandle>(parent.window));
+        wrapped = parent.window;
+      }
+      return wrapper;
+    }
+    case NativeParent::Kind::None:
+      break;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 WxToolkit::WxToolkit() {
@@ -140,7 +165,7 @@ ModalResult WxToolkit::show_modal(Form& form) {
   form.begin_modal();
   // A show handler may already have closed the form.
   if (form.close_pending() && form.settle_close()) return form.modal_result();
-  FormWindow window(form);
+  FormWindow window(form, parent_window());
   window.run();
   return form.modal_result();
 }
