@@ -26,9 +26,13 @@ inline double get_double(const char* p) {
   return value;
 }
 
+inline void set32(char* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
+}
+
 inline void put32(std::string& out, std::uint32_t v) {
-  const char b[4] = {static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
-                     static_cast<char>(v >> 24)};
+  char b[4];
+  set32(b, v);
   out.append(b, 4);
 }
 

@@ -80,7 +80,8 @@ class RelationshipsHandler : public XmlHandler {
     const char* target = xml_attribute(attrs, "Target");
     if (!id || !type || !target) return;
     if (out_.size() >= limits::kMaxSheets * 2ull)
-      throw platform::Error("The package lists too many relationships.");
+      throw platform::limit_error("The package lists too many relationships", out_.size() + 1,
+                                  limits::kMaxSheets * 2ull, "relationships");
     out_.push_back({id, type, resolve_target(owner_, target)});
   }
   void end(std::string_view) override {}
@@ -99,7 +100,8 @@ class WorkbookHandler : public XmlHandler {
       const char* id = xml_attribute(attrs, "id");
       if (!sheet_name) return;
       if (book_.sheets.size() >= limits::kMaxSheets)
-        throw platform::Error("The workbook lists too many sheets.");
+        throw platform::limit_error("The workbook lists too many sheets", book_.sheets.size() + 1,
+                                    limits::kMaxSheets, "sheets");
       XlsxSheet sheet;
       sheet.info.name = sheet_name;
       sheet.part = id ? id : "";  // the relationship id until resolved
@@ -133,7 +135,8 @@ XlsxWorkbook read_workbook(ZipArchive& zip) {
     if (relationship_kind(rel.type) == "officeDocument") book.part = rel.target;
   if (book.part.empty() || !zip.contains(book.part)) book.part = "xl/workbook.xml";
   if (!zip.contains(book.part))
-    zip.fail("it is a zip file but not an .xlsx workbook (it has no workbook part)");
+    zip.fail("it is a zip file but not an .xlsx workbook (it has no workbook part)",
+             platform::ErrorKind::Unsupported);
   WorkbookHandler handler(book);
   parse_part(zip, book.part, handler);
 
@@ -167,14 +170,15 @@ class StylesHandler : public XmlHandler {
       const char* code = xml_attribute(attrs, "formatCode");
       if (!id || !code) return;
       if (custom_.size() >= limits::kMaxNumberFormats)
-        throw platform::Error("The styles list too many number formats.");
+        throw platform::limit_error("The styles list too many number formats", custom_.size() + 1,
+                                    limits::kMaxNumberFormats, "formats");
       custom_[std::atoi(id)] = is_date_format_code(code);
     } else if (name == "cellXfs") {
       in_cell_xfs_ = true;
     } else if (name == "xf" && in_cell_xfs_) {
       if (dates_.size() >= limits::kMaxCellFormats)
-        throw platform::Error("The styles list more cell formats than the limit of " +
-                              std::to_string(limits::kMaxCellFormats) + ".");
+        throw platform::limit_error("The styles list too many cell formats", dates_.size() + 1,
+                                    limits::kMaxCellFormats, "formats");
       const char* id = xml_attribute(attrs, "numFmtId");
       int fmt = id ? std::atoi(id) : 0;
       auto custom = custom_.find(fmt);

@@ -65,9 +65,10 @@ bool XlsxSheetReader::next_row(Row& row) {
   return true;
 }
 
-void XlsxSheetReader::fail_cell(const std::string& what) const {
+void XlsxSheetReader::fail_cell(const std::string& what, platform::ErrorKind kind) const {
   throw platform::Error("The workbook " + where_ + ", cell " + column_letters(column_) +
-                        std::to_string(row_ + 1) + ": " + what + ".");
+                            std::to_string(row_ + 1) + ": " + what + ".",
+                        kind);
 }
 
 void XlsxSheetReader::start(std::string_view name, const char** attrs) {
@@ -104,17 +105,20 @@ void XlsxSheetReader::start_row(const char** attrs) {
     auto n = parse_row_number(r);
     if (!n)
       throw platform::Error("The workbook " + where_ + " has a row numbered \"" + std::string(r) +
-                            "\", which is not a row of a worksheet.");
+                                "\", which is not a row of a worksheet.",
+                            platform::ErrorKind::Damaged);
     row_ = *n;
   } else {
     if (last_row_ + 1 >= limits::kMaxRows)
-      throw platform::Error("The workbook " + where_ + " has more rows than the limit of " +
-                            std::to_string(limits::kMaxRows) + ".");
+      throw platform::limit_error("The workbook " + where_ + " has too many rows", last_row_ + 2,
+                                  limits::kMaxRows, "rows");
     row_ = static_cast<std::uint32_t>(last_row_ + 1);
   }
   if (static_cast<std::int64_t>(row_) <= last_row_)
     throw platform::Error("The workbook " + where_ + " lists row " + std::to_string(row_ + 1) +
-                          " after row " + std::to_string(last_row_ + 1) + " (rows out of order).");
+                              " after row " + std::to_string(last_row_ + 1) +
+                              " (rows out of order).",
+                          platform::ErrorKind::Damaged);
   last_row_ = row_;
   last_column_ = -1;
   row_text_bytes_ = 0;
@@ -141,13 +145,14 @@ void XlsxSheetReader::start_cell(const char** attrs) {
     auto ref = parse_cell_ref(r);
     if (!ref)
       throw platform::Error("The workbook " + where_ + " has a cell \"" + std::string(r) +
-                            "\", which is not a cell of a worksheet.");
+                                "\", which is not a cell of a worksheet.",
+                            platform::ErrorKind::Damaged);
     column_ = ref->column;
   } else {
     if (last_column_ + 1 >= limits::kMaxColumns)
-      throw platform::Error("The workbook " + where_ + " has more columns in row " +
-                            std::to_string(row_ + 1) + " than the limit of " +
-                            std::to_string(limits::kMaxColumns) + ".");
+      throw platform::limit_error(
+          "The workbook " + where_ + " has too many columns in row " + std::to_string(row_ + 1),
+          last_column_ + 2, limits::kMaxColumns, "columns");
     column_ = static_cast<std::uint32_t>(last_column_ + 1);
   }
   if (static_cast<std::int64_t>(column_) <= last_column_)
@@ -193,7 +198,10 @@ void XlsxSheetReader::end(std::string_view name) {
 void XlsxSheetReader::text(std::string_view t) {
   if (in_value_) {
     if (value_.size() + t.size() > limits::kMaxCellTextBytes)
-      fail_cell("the value is longer than a cell can hold");
+      fail_cell(platform::limit_error("the value is longer than a cell can hold",
+                                      value_.size() + t.size(), limits::kMaxCellTextBytes, "bytes")
+                    .what(),
+                platform::ErrorKind::Limit);
     value_.append(t);
   } else if (in_inline_) {
     inline_item_.text(t, where_);
@@ -205,8 +213,10 @@ void XlsxSheetReader::finish_cell() {
   auto add = [&](std::string_view text) {
     row_text_bytes_ += text.size();
     if (row_text_bytes_ > limits::kMaxRowTextBytes)
-      fail_cell("the row holds more text than the limit of " +
-                std::to_string(limits::kMaxRowTextBytes >> 20) + " MiB for one row");
+      fail_cell(platform::limit_error("the row holds too much text", row_text_bytes_,
+                                      limits::kMaxRowTextBytes, "bytes")
+                    .what(),
+                platform::ErrorKind::Limit);
     row.add(column_, text);
   };
   cell_text_.clear();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "workbook/cell_text.h"
 #include "workbook/reader.h"
 #include "workbook/xlsx_shared_strings.h"
@@ -36,7 +37,9 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void start_row(const char** attrs);
   void start_cell(const char** attrs);
   void finish_cell();
-  [[noreturn]] void fail_cell(const std::string& what) const;
+  // The problem at the current cell; damage to the file unless told otherwise.
+  [[noreturn]] void fail_cell(const std::string& what,
+                              platform::ErrorKind kind = platform::ErrorKind::Damaged) const;
 
   std::unique_ptr<ZipArchive::Entry> entry_;
   std::string where_;
