@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "host_text.h"
 #include "options.h"
 #include "records_output.h"
 
@@ -142,7 +143,7 @@ std::string description_line(const Plugin& plugin) {
   PluginDescription desc;
   plugin.get_description(&desc);
   auto text = [](const char* field, std::size_t size) {
-    return gbk_to_utf8(std::string(field, strnlen(field, size)));
+    return hosts::gbk_to_utf8(std::string(field, strnlen(field, size)));
   };
   return text(desc.Name, sizeof desc.Name) + " " + text(desc.Version, sizeof desc.Version) + " (" +
          text(desc.Date, sizeof desc.Date) +
