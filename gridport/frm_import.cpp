@@ -115,7 +115,8 @@ void Tfrm_Import::guarded(void (Tfrm_Import::*handler)()) {
 
 host::DataSet Tfrm_Import::HostDataSet() const {
   const GridportDataSet* table = HostGrid.dataset_table();
-  if (table == nullptr) throw platform::Error("the host grid has no dataset any more");
+  if (table == nullptr)
+    throw platform::Error("the host grid has no dataset any more", platform::ErrorKind::NotFound);
   return host::DataSet(*table, HostGrid.codec());
 }
 

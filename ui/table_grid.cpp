@@ -52,8 +52,9 @@ void Table::check_size(std::size_t field, std::string_view value) const {
   std::size_t length = platform::utf8_characters(value).size();
   if (length > size) {
     throw platform::Error("field \"" + fields_[field] + "\" holds at most " + std::to_string(size) +
-                          " characters, not " + std::to_string(length) + ": \"" +
-                          std::string(value) + "\"");
+                              " characters, not " + std::to_string(length) + ": \"" +
+                              std::string(value) + "\"",
+                          platform::ErrorKind::Limit);
   }
 }
 
@@ -93,7 +94,9 @@ void Table::clear_rows() {
 
 std::size_t Table::checked_field(std::string_view field) const {
   int index = field_index(field);
-  if (index < 0) throw platform::Error("table has no field \"" + std::string(field) + "\"");
+  if (index < 0)
+    throw platform::Error("table has no field \"" + std::string(field) + "\"",
+                          platform::ErrorKind::NotFound);
   return std::size_t(index);
 }
 
@@ -108,10 +111,12 @@ void Table::set_value(std::size_t row, std::string_view field, std::string value
 const std::string& Table::value(std::size_t row, std::size_t field) const {
   if (row >= rows_.size()) {
     throw platform::Error("table has no row " + std::to_string(row) + " (it has " +
-                          std::to_string(rows_.size()) + ")");
+                              std::to_string(rows_.size()) + ")",
+                          platform::ErrorKind::NotFound);
   }
   if (field >= fields_.size()) {
-    throw platform::Error("table has no field number " + std::to_string(field));
+    throw platform::Error("table has no field number " + std::to_string(field),
+                          platform::ErrorKind::NotFound);
   }
   return rows_[row][field];
 }
