@@ -87,8 +87,17 @@ class Database {
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
+  }
+  // Bounds what the user's statement may be and build. Set only once the sheet's table is
+  // filled: the table's definition grows with its field names, and a row of the sheet may hold
+  // more text than one value a condition builds.
+  void limit_for_condition() {
     sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, limits::kMaxSqlStatementBytes);
     sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, limits::kMaxSqlValueBytes);
+  }
+  // The most columns a table may have in this build of SQLite.
+  std::size_t max_columns() const {
+    return static_cast<std::size_t>(sqlite3_limit(db_, SQLITE_LIMIT_COLUMN, -1));
   }
   ~Database() { sqlite3_close_v2(db_); }
   Database(const Database&) = delete;
@@ -205,6 +214,10 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
     return;
   }
   Database db;
+  if (field_names.size() > db.max_columns()) {
+    throw platform::limit_error("the sheet has too many columns for a condition",
+                                field_names.size(), db.max_columns(), "columns");
+  }
   Sandbox box;
   sqlite3_set_authorizer(db.get(), authorize, &box);
 
@@ -230,6 +243,7 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
   }
   db.exec("commit");
 
+  db.limit_for_condition();
   box.armed = true;
   box.started = Clock::now();
   box.deadline = box.started + time_limit;

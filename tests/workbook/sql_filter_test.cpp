@@ -100,3 +100,34 @@ TEST(SqlFilter, ASyntaxErrorNamesTheTableAndEngineMessage) {
   EXPECT_NE(m.find("not a valid condition"), std::string::npos) << m;
   EXPECT_NE(refusal("NoSuchField = 1").find("no such column"), std::string::npos);
 }
+
+// The table is made from the sheet's own field names, however long; only the user's statement
+// is held to SQLite's statement length. More columns than SQLite's tables hold is a limit error.
+TEST(SqlFilter, ASheetOfManyLongFieldNamesCanBeFiltered) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 1900; ++i) names.push_back(std::string(600, 'n') + std::to_string(i));
+  bool given = false;
+  auto one_record = [&](workbook::Row& row) {
+    row.clear();
+    row.add(1899, "last");
+    return !std::exchange(given, true);
+  };
+  workbook::RowSpool out;
+  workbook::filter_records("Sheet1$", names, one_record, "[" + names.back() + "] = 'last'", out);
+  EXPECT_EQ(out.size(), 1u);
+}
+
+TEST(SqlFilter, MoreColumnsThanTheEngineHoldsIsALimitError) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 16384; ++i) names.push_back("F" + std::to_string(i + 1));
+  workbook::RowSpool out;
+  try {
+    workbook::filter_records(
+        "Sheet1$", names, [](workbook::Row&) { return false; }, "F1 = 1", out);
+    FAIL() << "16,384 columns went into the engine";
+  } catch (const platform::Error& e) {
+    EXPECT_EQ(e.kind(), Kind::Limit) << e.what();
+    EXPECT_NE(std::string(e.what()).find("16384 columns where the limit is"), std::string::npos)
+        << e.what();
+  }
+}
