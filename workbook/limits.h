@@ -27,8 +27,8 @@ inline constexpr std::uint32_t kMaxSharedStrings = 16u << 20;
 // Cell formats (.xlsx cellXfs, .xls XF records): Excel allows 64,000 per workbook.
 inline constexpr std::uint32_t kMaxCellFormats = 65536;
 
-// Longest part name kept from a zip directory; a longer one is cut and then matches no part a
-// workbook needs. The names of real workbook parts stay below 100 bytes.
+// Longest part name in a zip directory; a longer one is refused, since cut short it could match
+// another part's name. The names of real workbook parts stay below 100 bytes.
 inline constexpr std::size_t kMaxZipPartNameBytes = 1023;
 
 // Zip packages: a workbook has a few dozen parts; a directory of more entries than this is an

@@ -69,6 +69,9 @@ TEST(HostileInput, CorruptTruncatedAndEncryptedPackagesFailClearly) {
   EXPECT_EQ(kind_of("encrypted.xlsx"), platform::ErrorKind::Encrypted) << failure("encrypted.xlsx");
   EXPECT_EQ(kind_of("no_workbook.xlsx"), platform::ErrorKind::Unsupported)
       << failure("no_workbook.xlsx");
+  Failure long_name = failure_of("long_part_name.xlsx");
+  EXPECT_EQ(long_name.kind, platform::ErrorKind::Limit) << long_name.message;
+  EXPECT_TRUE(has(long_name.message, "where the limit is 1023 bytes")) << long_name.message;
 }
 
 TEST(HostileInput, MislabelledTextAndEmptyFilesFailClearly) {
@@ -80,10 +83,17 @@ TEST(HostileInput, MislabelledTextAndEmptyFilesFailClearly) {
   EXPECT_EQ(kind_of("missing.xlsx"), platform::ErrorKind::NotFound);
 }
 
-TEST(HostileInput, BrokenSheetMarkupNamesTheSheetAndCell) {
-  std::string m = failure("bad_sst_index.xlsx");
-  EXPECT_TRUE(has(m, "sheet \"S\", cell A1") && has(m, "shared string 5")) << m;
-  EXPECT_TRUE(has(failure("rows_out_of_order.xlsx"), "out of order"));
+TEST(HostileInput, BrokenSheetMarkupNamesTheSheetRowAndCell) {
+  // The shape the .xls reader's failures have too.
+  EXPECT_EQ(failure("bad_sst_index.xlsx"),
+            "The workbook \"" + fixture("bad_sst_index.xlsx") +
+                "\", sheet \"S\", row 1 cannot be read: cell A1: it refers to shared string 5, "
+                "which the workbook lacks.");
+  EXPECT_EQ(failure("malformed.xlsx"),
+            "The workbook \"" + fixture("malformed.xlsx") +
+                "\", sheet \"S\" cannot be read: the XML of part xl/worksheets/sheet1.xml is "
+                "malformed at line 2: mismatched tag.");
+  EXPECT_TRUE(has(failure("rows_out_of_order.xlsx"), "row 3 cannot be read: it comes after row 5"));
   EXPECT_TRUE(has(failure("bad_ref.xlsx"), "\"XFE1\""));
   EXPECT_TRUE(has(failure("bad_row.xlsx"), "\"1048577\""));
   Failure deep = failure_of("deep.xlsx");
