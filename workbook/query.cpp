@@ -104,7 +104,8 @@ void Query::read_sheet(std::size_t sheet) {
   // wrapped count would turn a broken sheet into billions of empty records.
   if (last_row < header.index)
     throw platform::Error("The workbook \"" + connection_.path() + "\", sheet \"" + sheet_name +
-                          "\" cannot be read: its last row comes before its header row.");
+                              "\" cannot be read: its last row comes before its header row.",
+                          platform::ErrorKind::Damaged);
   record_count_ = std::size_t{last_row} - header.index;
   std::vector<std::string_view> names(max_column - min_column + 1);
   for (std::size_t i = 0; i < header.size(); ++i)
