@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "workbook/limits.h"
+#include "workbook/xml_reading.h"
 
 namespace workbook {
 
@@ -79,8 +80,10 @@ class Book {
 std::unique_ptr<Book> open_xls_book(const std::string& path);
 // chunk_bytes: how much of a part is inflated and parsed at a time. The result never depends on
 // it; tests and the fuzzer vary it to prove that.
+// reading: the parser of worksheets and shared strings; every choice gives the same result.
 inline constexpr std::size_t kXlsxChunkBytes = 128 * 1024;
 std::unique_ptr<Book> open_xlsx_book(const std::string& path,
-                                     std::size_t chunk_bytes = kXlsxChunkBytes);
+                                     std::size_t chunk_bytes = kXlsxChunkBytes,
+                                     XmlReading reading = XmlReading::Scanner);
 
 }  // namespace workbook

@@ -21,7 +21,7 @@ void parse_part(ZipArchive& zip, const std::string& part, XmlHandler& handler) {
   parse_source(*zip.open(part), parser, 65536);
 }
 
-void parse_source(ByteSource& source, XmlParser& parser, std::size_t chunk_bytes) {
+void parse_source(ByteSource& source, XmlFeed& parser, std::size_t chunk_bytes) {
   std::string buffer(std::max<std::size_t>(chunk_bytes, 1), '\0');
   while (true) {
     std::size_t n = source.read(buffer.data(), buffer.size());

@@ -10,6 +10,7 @@
 #include "workbook/byte_source.h"
 #include "workbook/limits.h"
 #include "workbook/xml_parser.h"
+#include "workbook/xml_reading.h"
 
 namespace workbook {
 
@@ -23,9 +24,13 @@ class SharedStrings {
     return std::string_view(text_).substr(begin, ends_[i] - begin);
   }
   // Reads the part; throws platform::Error naming file and part when it is broken or too big.
-  void load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes);
-  // The same from any source; where names the file and part for messages.
-  void load(ByteSource& source, const std::string& where, std::size_t chunk_bytes);
+  // A part the scanner gives up is read again with expat.
+  void load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes,
+            XmlReading reading = XmlReading::Expat);
+  // The same from any source; where names the file and part for messages. With the scanner,
+  // XmlScanFallback comes out when it gives the part up.
+  void load(ByteSource& source, const std::string& where, std::size_t chunk_bytes,
+            XmlReading reading = XmlReading::Expat);
 
  private:
   friend class SharedStringsHandler;

@@ -45,11 +45,11 @@ void append_iso_date(std::string& out, std::string_view v) {
 
 XlsxSheetReader::XlsxSheetReader(std::unique_ptr<ByteSource> source, std::string where,
                                  std::string part_where, XlsxSheetContext context,
-                                 std::size_t chunk_bytes)
+                                 std::size_t chunk_bytes, XmlReading reading)
     : source_(std::move(source)),
       where_(std::move(where)),
       context_(context),
-      parser_(*this, std::move(part_where)),
+      parser_(make_xml_feed(reading, *this, std::move(part_where))),
       chunk_(std::max<std::size_t>(chunk_bytes, 1), '\0') {
   // Parse up to the sheet data so that the declared range is known before the first row.
   while (!seen_sheet_data_ && !eof_) pump();
@@ -59,7 +59,7 @@ void XlsxSheetReader::pump() {
   std::size_t n = source_->read(chunk_.data(), chunk_.size());  // a zip failure names the file
   eof_ = n == 0;
   try {
-    parser_.feed(chunk_.data(), n, eof_);
+    parser_->feed(chunk_.data(), n, eof_);
   } catch (const SheetFailure&) {
     throw;
   } catch (const platform::Error& e) {
