@@ -25,9 +25,9 @@ std::string Edit::describe() const {
 }
 
 void Edit::set_text(std::string text) {
-  // Compared as a view: GCC 12 at -O3 warns falsely (-Wmaybe-uninitialized) when a moved-in
-  // string is compared as a string here.
-  if (text_ == std::string_view(text)) return;
+  // Compared through compare(): GCC 12 at -O3 warns falsely (-Wmaybe-uninitialized) when a
+  // moved-in string is compared with == here.
+  if (text_.size() == text.size() && text_.compare(text) == 0) return;
   text_ = std::move(text);
   notify(Change::Text);
   if (on_change) on_change(*this);

@@ -14,8 +14,12 @@ inline std::string dump_rows(workbook::SheetReader& reader) {
   workbook::Row row;
   while (reader.next_row(row)) {
     out += std::to_string(row.index) + ":";
-    for (std::size_t i = 0; i < row.size(); ++i)
-      out += " " + std::to_string(row.column(i)) + "=" + std::string(row.text(i));
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      out += ' ';
+      out += std::to_string(row.column(i));
+      out += '=';
+      out += row.text(i);
+    }
     out += "\n";
   }
   return out;
