@@ -119,7 +119,7 @@ TEST(SqlFilter, ASheetOfManyLongFieldNamesCanBeFiltered) {
 
 TEST(SqlFilter, MoreColumnsThanTheEngineHoldsIsALimitError) {
   std::vector<std::string> names;
-  for (int i = 0; i < 16384; ++i) names.push_back("F" + std::to_string(i + 1));
+  for (int i = 0; i < 16384; ++i) names.push_back(std::string("F").append(std::to_string(i + 1)));
   workbook::RowSpool out;
   try {
     workbook::filter_records(
