@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "workbook/limits.h"
 #include "workbook/xml_reading.h"
 
 namespace workbook {
@@ -46,6 +47,9 @@ class Row {
  private:
   std::vector<std::uint32_t> columns_;  // 0-based
   std::vector<std::uint32_t> ends_;
+  static_assert(limits::kMaxRowTextBytes <= UINT32_MAX && limits::kMaxColumns <= UINT32_MAX &&
+                    limits::kMaxRows <= UINT32_MAX,
+                "a row's text ends, its columns and its index are 32-bit");
   std::string text_;
 };
 

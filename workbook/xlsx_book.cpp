@@ -27,7 +27,8 @@ class XlsxBook : public Book {
   std::unique_ptr<SheetReader> open_sheet(std::size_t index) override {
     const XlsxSheet& sheet = workbook_.sheets.at(index);
     if (!sheet.info.is_worksheet)
-      zip_.fail("the sheet \"" + sheet.info.name + "\" is a chart or macro sheet, not a table");
+      zip_.fail("the sheet \"" + sheet.info.name + "\" is a chart or macro sheet, not a table",
+                platform::ErrorKind::Unsupported);
     if (sheet.part.empty())
       zip_.fail("the part of the sheet \"" + sheet.info.name + "\" is missing");
     auto open = [this, &sheet](XmlReading reading) -> std::unique_ptr<SheetReader> {

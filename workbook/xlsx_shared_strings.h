@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "workbook/byte_source.h"
+#include "workbook/limits.h"
 #include "workbook/xml_parser.h"
 #include "workbook/xml_reading.h"
 
@@ -34,7 +35,9 @@ class SharedStrings {
  private:
   friend class SharedStringsHandler;
   std::string text_;
-  std::vector<std::uint32_t> ends_;  // the total text is capped below 4 GiB
+  std::vector<std::uint32_t> ends_;
+  static_assert(limits::kMaxTotalTextBytes <= UINT32_MAX && limits::kMaxSharedStrings <= UINT32_MAX,
+                "shared-string ends and indexes are 32-bit");
 };
 
 // Collects the text of one string item (<si>, or a cell's <is>): the <t> elements outside

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "workbook/byte_source.h"
 #include "workbook/cell_text.h"
 #include "workbook/reader.h"
@@ -41,9 +42,12 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void start_row(const char** attrs);
   void start_cell(const char** attrs);
   void finish_cell();
-  // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row)
-  [[noreturn]] void fail(const std::string& problem) const;
-  [[noreturn]] void fail_cell(const std::string& what) const;
+  // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row); a
+  // problem is damage to the file unless told otherwise.
+  [[noreturn]] void fail(const std::string& problem,
+                         platform::ErrorKind kind = platform::ErrorKind::Damaged) const;
+  [[noreturn]] void fail_cell(const std::string& what,
+                              platform::ErrorKind kind = platform::ErrorKind::Damaged) const;
 
   std::unique_ptr<ByteSource> source_;
   std::string where_;

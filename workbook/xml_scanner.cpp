@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/utf8.h"
 #include "workbook/limits.h"
 
 namespace workbook {
@@ -59,24 +60,6 @@ constexpr std::array<bool, 256> kPlainText = [] {
   return t;
 }();
 
-void append_utf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
 // Characters a reference may name that the scanner takes: XML's characters without the C0 and
 // C1 controls other than tab, newline and carriage return.
 bool is_referable(std::uint32_t cp) {
@@ -120,7 +103,8 @@ XmlScanner::XmlScanner(XmlHandler& handler, std::string where, bool give_up_is_e
 
 void XmlScanner::give_up(const char* reason) const {
   if (give_up_is_error_)
-    throw platform::Error("The scanner does not read the XML of " + where_ + ": " + reason + ".");
+    throw platform::Error("The scanner does not read the XML of " + where_ + ": " + reason + ".",
+                          platform::ErrorKind::Unsupported);
   throw XmlScanFallback{reason};
 }
 
@@ -445,7 +429,7 @@ std::size_t XmlScanner::reference(const char* p, std::size_t n, std::string& out
       cp = cp * (hex ? 16 : 10) + static_cast<std::uint32_t>(v);
     }
     if (!is_referable(cp)) give_up("a character reference it does not take");
-    append_utf8(out, cp);
+    platform::append_utf8(out, cp);
   } else {
     give_up("a reference to an entity the part does not declare");
   }
