@@ -396,5 +396,19 @@ TEST(SheetportLibrary, ShowsOnlyTheSixExports) {
                                  "ShowConfigForm", "StopImport"));
 }
 
+// The condition engine's bounds are process-wide within one copy of SQLite: the plug-in must use
+// its own, never the host's.
+TEST(SheetportLibrary, CarriesAPrivateSQLite) {
+  std::string command = std::string("objdump -p ") + SHEETPORT_LIBRARY + " | grep NEEDED";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string needed;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) needed += line;
+  ::pclose(pipe);
+  EXPECT_THAT(needed, HasSubstr("libc.so"));
+  EXPECT_THAT(needed, ::testing::Not(HasSubstr("sqlite")));
+}
+
 }  // namespace
 }  // namespace sheetport::testing

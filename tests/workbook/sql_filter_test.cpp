@@ -1,6 +1,10 @@
 // Conditions run in the SQLite sandbox: numbers compare as numbers, texts come back unchanged,
 // and everything but a condition on the sheet's own columns is refused.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <set>
 
 #include "platform/error.h"
 #include "table_helpers.h"
@@ -52,6 +56,109 @@ TEST(SqlFilter, OtherTablesPragmasAndExtensionsAreRefused) {
 
 TEST(SqlFilter, AConditionCannotBuildHugeValues) {
   EXPECT_NE(refusal("length(randomblob(1000000000)) > 0").find("too big"), std::string::npos);
+  // No value longer than a cell, and no long patterns: one call of either costs time the
+  // time limit cannot interrupt.
+  EXPECT_NE(refusal("length(zeroblob(200000)) > 0").find("too big"), std::string::npos);
+  EXPECT_EQ(refusal("length(zeroblob(131000)) > 0"), "");
+  EXPECT_EQ(read_table(fixture("basic.xlsx"), "Sheet1$",
+                       "coalesce(length(printf('%.*c', 2000000, 'a')), 0) <= 131068")
+                .size(),
+            read_table(fixture("basic.xlsx"), "Sheet1$").size());
+  std::string pattern;
+  for (int i = 0; i < 12000; ++i) pattern += "a?";
+  EXPECT_NE(
+      refusal("printf('%.*c', 2000000, 'a') glob '*" + pattern + "b'").find("pattern too complex"),
+      std::string::npos);
+}
+
+TEST(SqlFilter, TheEnginesHeapIsBounded) {
+  // Ten thousand values of a cell's size held for a sort: 1.3 GB.
+  std::string m = refusal(
+      "(select count(*) from (with recursive r(i) as (select 1 union all select i + 1 from r "
+      "where i < 10000) select zeroblob(131000) || i as v from r order by v)) > 0");
+  EXPECT_NE(m.find("MiB of memory a condition may use"), std::string::npos) << m;
+}
+
+TEST(SqlFilter, SortsAndSubQueriesWriteNoTemporaryFiles) {
+  auto bytes_written = [] {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+      if (key == "wchar:") return value;
+    return -1ll;
+  };
+  long long before = bytes_written();
+  // 20 MB of distinct texts, far beyond what SQLite caches before it spills.
+  EXPECT_EQ(refusal("(select count(distinct printf('%.*c', 1000, 'a') || i) from (with recursive "
+                    "r(i) as (select 1 union all select i + 1 from r where i < 20000) "
+                    "select i from r)) > 0"),
+            "");
+  EXPECT_LT(bytes_written() - before, 1 << 20);
+}
+
+TEST(SqlFilter, TrimWithACharacterSetStripsWholeCharacters) {
+  EXPECT_EQ(read_table(fixture("basic.xlsx"), "Sheet1$",
+                       "trim(Name, '张') = '三' and ltrim('xyaxy', 'yx') = 'axy' and "
+                       "rtrim('xyaxy', 'yx') = 'xya' and trim('éaé', 'é') = 'a' and "
+                       "trim(null, 'a') is null and trim('a', null) is null and "
+                       "trim('  a  ') = 'a' and trim(Name, '') = Name")
+                .size(),
+            2u);
+}
+
+TEST(SqlFilter, OnlyListedFunctionsMayBeCalled) {
+  const std::set<std::string> allowed = {"abs",          "acos",         "acosh",
+                                         "asin",         "asinh",        "atan",
+                                         "atan2",        "atanh",        "avg",
+                                         "ceil",         "ceiling",      "char",
+                                         "coalesce",     "concat",       "concat_ws",
+                                         "cos",          "cosh",         "count",
+                                         "current_date", "current_time", "current_timestamp",
+                                         "date",         "datetime",     "degrees",
+                                         "exp",          "floor",        "format",
+                                         "glob",         "group_concat", "hex",
+                                         "ifnull",       "iif",          "instr",
+                                         "julianday",    "length",       "like",
+                                         "likelihood",   "likely",       "ln",
+                                         "log",          "log10",        "log2",
+                                         "lower",        "ltrim",        "max",
+                                         "min",          "mod",          "nullif",
+                                         "octet_length", "pi",           "pow",
+                                         "power",        "printf",       "quote",
+                                         "radians",      "random",       "randomblob",
+                                         "replace",      "round",        "rtrim",
+                                         "sign",         "sin",          "sinh",
+                                         "soundex",      "sqrt",         "strftime",
+                                         "string_agg",   "substr",       "substring",
+                                         "sum",          "tan",          "tanh",
+                                         "time",         "timediff",     "total",
+                                         "trim",         "trunc",        "typeof",
+                                         "unhex",        "unicode",      "unixepoch",
+                                         "unlikely",     "upper",        "zeroblob"};
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+  sqlite3_stmt* list = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "select distinct name, narg from pragma_function_list", -1,
+                               &list, nullptr),
+            SQLITE_OK);
+  std::set<std::string> offered;
+  while (sqlite3_step(list) == SQLITE_ROW) {
+    std::string name = reinterpret_cast<const char*>(sqlite3_column_text(list, 0));
+    int args = sqlite3_column_int(list, 1) < 0 ? 1 : sqlite3_column_int(list, 1);
+    if (args > 3 || !std::isalpha(static_cast<unsigned char>(name[0]))) continue;
+    offered.insert(name);
+    std::string call = name + "(";
+    for (int i = 0; i < args; ++i) call += i ? ", 1" : "1";
+    std::string m = refusal("exists (select " + call + "))");
+    EXPECT_EQ(m.find("is not allowed") != std::string::npos, allowed.count(name) == 0)
+        << name << ": " << m;
+  }
+  sqlite3_finalize(list);
+  sqlite3_close(db);
+  for (const char* name : {"fts3_tokenizer", "json", "load_extension", "sqlite_version"})
+    EXPECT_TRUE(offered.count(name)) << name;
+  EXPECT_NE(refusal("Name -> '$' is null").find("is not allowed"), std::string::npos);
 }
 
 TEST(SqlFilter, ARunawayConditionIsStoppedByTheTimeLimit) {
