@@ -11,6 +11,11 @@ namespace workbook::limits {
 // these is a broken file, not a big one.
 inline constexpr std::uint32_t kMaxRows = 1048576;
 inline constexpr std::uint32_t kMaxColumns = 16384;
+// Cells of a table's bounding box (rows times columns), empty ones included, since each is
+// handed out: a full .xls grid (16.7 million) fits sixteen times, as do 256 full columns of
+// the tallest sheet. A few KiB holding one cell at the grid's far corner would otherwise make
+// a table of 17 billion cells.
+inline constexpr std::uint64_t kMaxTableCells = 1ull << 28;
 
 // Text held in memory for a whole workbook (the shared-string table) and the length of one
 // cell. Excel stops a cell at 32,767 characters (up to 4 bytes each in UTF-8); the shared

@@ -8,8 +8,10 @@
 
 #include "platform/error.h"
 #include "platform/text.h"
+#include "workbook/limits.h"
 #include "workbook/query_text.h"
 #include "workbook/sql_filter.h"
+#include "workbook/xlsx_text.h"
 
 namespace workbook {
 namespace {
@@ -100,6 +102,13 @@ void Query::read_sheet(std::size_t sheet) {
   fields_.clear();
   record_count_ = 0;
   if (!has_header) return;  // an empty sheet: no fields, no records
+  std::uint64_t cells = std::uint64_t{last_row - header.index + 1} * (max_column - min_column + 1);
+  if (cells > limits::kMaxTableCells)
+    throw platform::Error("The table \"" + table_ + "\" of \"" + connection_.path() + "\" spans " +
+                          column_letters(min_column) + std::to_string(header.index + 1) + ":" +
+                          column_letters(max_column) + std::to_string(last_row + 1) + ", " +
+                          std::to_string(cells) + " cells; a table may span at most " +
+                          std::to_string(limits::kMaxTableCells) + " (rows times columns).");
   first_column_ = min_column;
   first_record_row_ = header.index + 1;
   record_count_ = last_row - header.index;

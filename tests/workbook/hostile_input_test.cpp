@@ -39,6 +39,12 @@ TEST(HostileInput, DtdsAndEntityExpansionAreRefused) {
   EXPECT_TRUE(has(failure("laughs.xlsx"), "DTD")) << failure("laughs.xlsx");
 }
 
+TEST(HostileInput, TableOfTooManyCellsIsRefusedNamingItsRange) {
+  std::string m = failure("far_corner.xlsx");
+  EXPECT_TRUE(has(m, "A1:XFD1048576")) << m;
+  EXPECT_TRUE(has(m, "17179869184 cells; a table may span at most 268435456")) << m;
+}
+
 TEST(HostileInput, ZipBombStopsAtTheRatioLimit) {
   EXPECT_TRUE(has(failure("bomb.xlsx"), "ratio limit")) << failure("bomb.xlsx");
   // Sizes given only as ZIP64 markers: the bytes inflated are held against the bytes read.
