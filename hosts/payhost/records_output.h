@@ -3,6 +3,7 @@
 
 #include <sheetport/sheetport.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ std::vector<std::string> record_columns(const TCustomerRecord& record);
 // GBK bytes to UTF-8; a byte sequence that is not GBK becomes "?".
 std::string gbk_to_utf8(const std::string& gbk);
 
-void print_records(std::ostream& out, const TRecordList* list, Format format);
+// Prints the records; stop is asked before each one, and once it says yes the output ends there,
+// still whole (CSV rows, a closed JSON array). The number of records printed.
+std::size_t print_records(std::ostream& out, const TRecordList* list, Format format,
+                          const std::function<bool()>& stop);
 
 }  // namespace payhost
