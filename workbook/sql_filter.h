@@ -1,5 +1,6 @@
 // A user's condition run by SQLite over a table's records, in a sandbox: one statement, reads of
-// the table itself only, no ATTACH, pragmas or extensions, and a time limit.
+// the table itself only, listed functions only, no ATTACH, pragmas, extensions or temporary
+// files, and limits on time, heap, value and pattern lengths (limits.h).
 #pragma once
 
 #include <functional>
