@@ -340,7 +340,7 @@ bool only_blanks(const char* tail) {
 
 void filter_records(const std::string& table, const std::vector<std::string>& field_names,
                     const std::function<bool(Row&)>& next_record, std::string_view condition,
-                    RowSpool& out) {
+                    RowSpool& out, std::chrono::milliseconds time_limit) {
   if (condition.size() > limits::kMaxConditionBytes)
     throw platform::Error("the condition is longer than " +
                           std::to_string(limits::kMaxConditionBytes) + " bytes");
@@ -379,7 +379,7 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
   db.limit_for_condition();
 
   box.armed = true;
-  box.deadline = Clock::now() + std::chrono::milliseconds(limits::kQueryTimeLimitMs);
+  box.deadline = Clock::now() + time_limit;
   sqlite3_progress_handler(db.get(), limits::kQueryCheckSteps, check_time, &box);
   std::string sql = "select * from " + quote_identifier(table) + " where " + std::string(condition);
   const char* tail = nullptr;
@@ -406,8 +406,7 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
   }
   if (rc != SQLITE_DONE) {
     if (box.timed_out)
-      throw platform::Error("it ran longer than " +
-                            std::to_string(limits::kQueryTimeLimitMs / 1000) +
+      throw platform::Error("it ran longer than " + std::to_string(time_limit.count() / 1000) +
                             " seconds and was stopped");
     db.fail("it cannot be evaluated");
   }
