@@ -34,95 +34,21 @@ std::string quote_identifier(std::string_view name) {
 // What a condition may call: the core scalar, text, math and date functions and the aggregates
 // (for sub-queries). Everything else (JSON, full-text and R-tree helpers, window functions,
 // SQLite's own introspection, extension loading) is refused by name.
-constexpr const char* kAllowedFunctions[] = {"abs",
-                                             "acos",
-                                             "acosh",
-                                             "asin",
-                                             "asinh",
-                                             "atan",
-                                             "atan2",
-                                             "atanh",
-                                             "avg",
-                                             "ceil",
-                                             "ceiling",
-                                             "char",
-                                             "coalesce",
-                                             "cos",
-                                             "cosh",
-                                             "count",
-                                             "current_date",
-                                             "current_time",
-                                             "current_timestamp",
-                                             "date",
-                                             "datetime",
-                                             "degrees",
-                                             "exp",
-                                             "floor",
-                                             "format",
-                                             "glob",
-                                             "group_concat",
-                                             "hex",
-                                             "ifnull",
-                                             "iif",
-                                             "instr",
-                                             "julianday",
-                                             "length",
-                                             "like",
-                                             "likelihood",
-                                             "likely",
-                                             "ln",
-                                             "log",
-                                             "log10",
-                                             "log2",
-                                             "lower",
-                                             "ltrim",
-                                             "max",
-                                             "min",
-                                             "mod",
-                                             "nullif",
-                                             "pi",
-                                             "pow",
-                                             "power",
-                                             "printf",
-                                             "quote",
-                                             "radians",
-                                             "random",
-                                             "randomblob",
-                                             "replace",
-                                             "round",
-                                             "rtrim",
-                                             "sign",
-                                             "sin",
-                                             "sinh",
-                                             "soundex",
-                                             "sqrt",
-                                             "strftime",
-                                             "substr",
-                                             "substring",
-                                             "sum",
-                                             "tan",
-                                             "tanh",
-                                             "time",
-                                             "total",
-                                             "trim",
-                                             "trunc",
-                                             "typeof",
-                                             "unicode",
-                                             "unixepoch",
-                                             "unlikely",
-                                             "upper",
-                                             "zeroblob",
-                                             "concat",
-                                             "concat_ws",
-                                             "octet_length",
-                                             "string_agg",
-                                             "timediff",
-                                             "unhex"};
+constexpr std::string_view kAllowedFunctions =
+    " abs acos acosh asin asinh atan atan2 atanh avg ceil ceiling char coalesce"
+    " concat concat_ws cos cosh count current_date current_time current_timestamp"
+    " date datetime degrees exp floor format glob group_concat hex ifnull iif instr"
+    " julianday length like likelihood likely ln log log10 log2 lower ltrim max min"
+    " mod nullif octet_length pi pow power printf quote radians random randomblob"
+    " replace round rtrim sign sin sinh soundex sqrt strftime string_agg substr"
+    " substring sum tan tanh time timediff total trim trunc typeof unhex unicode"
+    " unixepoch unlikely upper zeroblob ";
 
 bool allowed_function(const char* name) {
-  for (const char* allowed : kAllowedFunctions)
-    if (sqlite3_stricmp(name, allowed) == 0) return true;
-  return false;
+  std::string key = " ";
+  for (const char* p = name; *p; ++p)
+    key.push_back(*p >= 'A' && *p <= 'Z' ? static_cast<char>(*p + 32) : *p);
+  return kAllowedFunctions.find(key + " ") != std::string_view::npos;
 }
 
 struct Sandbox {
