@@ -1,12 +1,17 @@
 // INI reading and writing with the behaviour of the Windows profile functions.
 #include "platform/profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/error.h"
 #include "platform/file_replace.h"
+#include "platform/limits.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -175,22 +180,60 @@ std::string IniDocument::render() const {
 namespace profile {
 
 IniDocument load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  return IniDocument::parse(buffer.str());
+  // Non-blocking, so that naming a FIFO cannot hang the open.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  auto refuse = [&](const std::string& why, ErrorKind kind) -> void {
+    throw Error("the settings file " + path + " is refused: " + why, kind);
+  };
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    refuse("it is not a regular file", ErrorKind::Refused);
+  const std::string too_large =
+      "it is larger than " + std::to_string(limits::kMaxProfileBytes) + " bytes";
+  if (static_cast<std::uint64_t>(st.st_size) > limits::kMaxProfileBytes)
+    refuse(too_large, ErrorKind::Limit);
+  std::string text;
+  char buf[4096];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return {};
+    if (n == 0) break;
+    text.append(buf, static_cast<std::size_t>(n));
+    // The file may have grown since it was measured.
+    if (text.size() > limits::kMaxProfileBytes) refuse(too_large, ErrorKind::Limit);
+  }
+  return IniDocument::parse(text);
 }
+
+namespace {
+
+// A file that is refused reads like a missing one.
+std::optional<std::string> stored_value(const std::string& path, std::string_view section,
+                                        std::string_view key) {
+  try {
+    return load(path).get(section, key);
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace
 
 std::string read_string(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view default_value) {
-  auto value = load(path).get(section, key);
+  auto value = stored_value(path, section, key);
   return value ? *value : std::string(default_value);
 }
 
 int read_int(const std::string& path, std::string_view section, std::string_view key,
              int default_value) {
-  auto value = load(path).get(section, key);
+  auto value = stored_value(path, section, key);
   return value ? parse_int_or(*value, default_value) : default_value;
 }
 

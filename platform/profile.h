@@ -41,7 +41,7 @@ class IniDocument {
 namespace profile {
 
 // The value of a key, trimmed of blanks and one pair of surrounding quotes; default_value when
-// the file, the section or the key is missing or the file cannot be read.
+// the file, the section or the key is missing or the file cannot be read or is refused.
 std::string read_string(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view default_value);
 
@@ -57,7 +57,8 @@ void write_string(const std::string& path, std::string_view section, std::string
 // Deletes one key; a missing file, section or key is no error.
 void delete_key(const std::string& path, std::string_view section, std::string_view key);
 
-// The whole file as a document (empty when missing or unreadable).
+// The whole file as a document (empty when missing or unreadable). Throws platform::Error naming
+// the file when it is not a regular file or is larger than limits::kMaxProfileBytes.
 IniDocument load(const std::string& path);
 
 // Replaces the file with the document, keeping the old file's permissions: by renaming a new file

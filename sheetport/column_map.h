@@ -24,8 +24,9 @@ struct ColumnMap {
   std::int32_t StartRow = 2;  // worksheet row, the header row being row 1
 };
 
-// Reads the map from the configuration file; nothing when the file is missing, its "COUNT" is
-// absent or not positive, or the number of mapped fields differs from "COUNT".
+// Reads the map from the configuration file; nothing when the file is missing or refused (with a
+// debug line saying why), its "COUNT" is absent or not positive, or the number of mapped fields
+// differs from "COUNT".
 std::optional<ColumnMap> read_column_map(const std::string& config_path);
 
 }  // namespace sheetport

@@ -2,6 +2,7 @@
 #include "sheetport/set_excel_ini.h"
 
 #include "platform/debug_output.h"
+#include "platform/error.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "sheetport/banners.h"
@@ -122,7 +123,14 @@ void TFrmSetExcelINI::CBSignChange() {
 
 void TFrmSetExcelINI::LoadSettings() {
   ConfigFilePath = config_file_path(ParamPath);
-  ConfigEntries shown = load_entries(platform::profile::load(ConfigFilePath));
+  platform::IniDocument stored;
+  try {
+    stored = platform::profile::load(ConfigFilePath);
+  } catch (const platform::Error& e) {
+    // Shown like a missing file; saving over it is refused in turn.
+    platform::debug_output(platform::utf8_to_gbk(e.what()));
+  }
+  ConfigEntries shown = load_entries(stored);
   EdSign.set_text(shown.start_row);
   if (EdSign.text().size() == 2) {
     for (std::size_t i = 0; i < DelimiterChoices.size(); ++i) {

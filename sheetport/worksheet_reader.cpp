@@ -52,7 +52,9 @@ std::int32_t ConvertWorksheet(const std::string& path, const TInfoAry& map, std:
                  ";Extended Properties=Excel 8.0;Mode=Read");
   std::string sheet = choose_sheet(dialog, source.table_names());
   source.open("select * from [" + sheet + "]");
-  for (std::int32_t skip = start_row - 2; skip > 0 && !source.eof(); --skip) source.next();
+  // Any stored start row is valid: the rows to pass by are counted in 64 bits.
+  for (std::int64_t skip = std::int64_t{start_row} - 2; skip > 0 && !source.eof(); --skip)
+    source.next();
 
   auto& state = module_state();
   std::int32_t rec_no = 0;

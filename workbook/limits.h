@@ -11,6 +11,11 @@ namespace workbook::limits {
 // these is a broken file, not a big one.
 inline constexpr std::uint32_t kMaxRows = 1048576;
 inline constexpr std::uint32_t kMaxColumns = 16384;
+// Cells of a table's bounding box (rows times columns), empty ones included, since each is
+// handed out: a full .xls grid (16.7 million) fits sixteen times, as do 256 full columns of
+// the tallest sheet. A few KiB holding one cell at the grid's far corner would otherwise make
+// a table of 17 billion cells.
+inline constexpr std::uint64_t kMaxTableCells = 1ull << 28;
 
 // Text held in memory for a whole workbook (the shared-string table) and the length of one
 // cell. Excel stops a cell at 32,767 characters (up to 4 bytes each in UTF-8); the shared
@@ -58,18 +63,29 @@ inline constexpr std::uint32_t kMaxNumberFormats = 65536;
 // A user's condition runs in SQLite for at most this long; a runaway condition (a recursive
 // table expression, a huge cross join of the sheet with itself) is stopped with a message.
 inline constexpr unsigned kQueryTimeLimitMs = 5000;
-// Longest text or blob a condition may build in SQLite (its default is 1 GB, which a
-// condition like length(randomblob(1e9)) would allocate); a cell is far shorter.
-inline constexpr int kMaxSqlValueBytes = 16 << 20;
+// How many steps of SQLite's machine pass between two looks at the clock. Each look costs about
+// as much as a step; one step may also be a whole function call, so the limit is overrun by at
+// most this many of the costliest calls the bounds below allow (about 0.1 s each).
+inline constexpr int kQueryCheckSteps = 16;
+// Longest text or blob a condition may build: what one cell can hold. SQLite's default, 1 GB,
+// let a single call allocate that much, and the cost of one call of instr(), replace() or
+// trim() grows with the product of its arguments' lengths, in a step the clock cannot stop.
+inline constexpr int kMaxSqlValueBytes = static_cast<int>(kMaxCellTextBytes);
+// Longest LIKE or GLOB pattern: matching costs the pattern's length times the text's, again in
+// one step. A condition's patterns are a few words.
+inline constexpr int kMaxSqlPatternBytes = 1024;
+// The condition engine's whole heap, the sheet's table included. SQLite keeps each constant
+// sub-expression for the whole statement, so without this a condition of many capped values
+// (or a large sort) could take gigabytes. The table of a million-row sheet of a dozen short
+// fields takes a few hundred MB. A private copy of SQLite (see workbook/CMakeLists.txt) keeps
+// this bound from touching a host's own use of SQLite.
+inline constexpr long long kMaxSqlHeapBytes = 1ll << 30;
 // Length of a user's condition: a condition is typed by a person, not generated.
 inline constexpr std::uint32_t kMaxConditionBytes = 64 * 1024;
 // Longest SQL statement SQLite accepts from the query engine; the condition is wrapped in
 // "select * from [table] where ...", so it must leave room for that.
 inline constexpr int kMaxSqlStatementBytes = 1 << 20;
 static_assert(kMaxConditionBytes * 2ull <= kMaxSqlStatementBytes);
-// SQLite virtual-machine steps between two looks at the clock while a condition runs: often
-// enough to stop within milliseconds of the time limit, rarely enough to cost nothing.
-inline constexpr int kConditionProgressSteps = 4000;
 
 // .xls: the whole file is read into memory and its workbook stream copied out of it, so a file
 // costs about twice its size. Excel's own .xls files stay far below this; a larger one is

@@ -9,8 +9,10 @@
 #include "platform/error.h"
 #include "platform/text.h"
 #include "workbook/checked_sheet_reader.h"
+#include "workbook/limits.h"
 #include "workbook/query_text.h"
 #include "workbook/sql_filter.h"
+#include "workbook/xlsx_text.h"
 
 namespace workbook {
 
@@ -106,6 +108,14 @@ void Query::read_sheet(std::size_t sheet) {
     throw platform::Error("The workbook \"" + connection_.path() + "\", sheet \"" + sheet_name +
                               "\" cannot be read: its last row comes before its header row.",
                           platform::ErrorKind::Damaged);
+  std::uint64_t cells = std::uint64_t{last_row - header.index + 1} * (max_column - min_column + 1);
+  if (cells > limits::kMaxTableCells)
+    throw platform::Error("The table \"" + table_ + "\" of \"" + connection_.path() + "\" spans " +
+                              column_letters(min_column) + std::to_string(header.index + 1) + ":" +
+                              column_letters(max_column) + std::to_string(last_row + 1) + ", " +
+                              std::to_string(cells) + " cells; a table may span at most " +
+                              std::to_string(limits::kMaxTableCells) + " (rows times columns).",
+                          platform::ErrorKind::Limit);
   record_count_ = std::size_t{last_row} - header.index;
   std::vector<std::string_view> names(max_column - min_column + 1);
   for (std::size_t i = 0; i < header.size(); ++i)

@@ -1,12 +1,16 @@
 // The condition sandbox: an in-memory SQLite database holding one table, an authorizer that
-// allows reading that table and nothing else, and a progress handler that enforces the time limit.
+// allows reading that table and a listed set of functions, a progress handler that enforces the
+// time limit, and bounds on values, patterns and the heap so that no single step runs long.
 #include "workbook/sql_filter.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "platform/error.h"
 #include "workbook/cell_text.h"
@@ -25,6 +29,26 @@ std::string quote_identifier(std::string_view name) {
     if (c == '"') out.push_back('"');
   }
   return out + "\"";
+}
+
+// What a condition may call: the core scalar, text, math and date functions and the aggregates
+// (for sub-queries). Everything else (JSON, full-text and R-tree helpers, window functions,
+// SQLite's own introspection, extension loading) is refused by name.
+constexpr std::string_view kAllowedFunctions =
+    " abs acos acosh asin asinh atan atan2 atanh avg ceil ceiling char coalesce"
+    " concat concat_ws cos cosh count current_date current_time current_timestamp"
+    " date datetime degrees exp floor format glob group_concat hex ifnull iif instr"
+    " julianday length like likelihood likely ln log log10 log2 lower ltrim max min"
+    " mod nullif octet_length pi pow power printf quote radians random randomblob"
+    " replace round rtrim sign sin sinh soundex sqrt strftime string_agg substr"
+    " substring sum tan tanh time timediff total trim trunc typeof unhex unicode"
+    " unixepoch unlikely upper zeroblob ";
+
+bool allowed_function(const char* name) {
+  std::string key = " ";
+  for (const char* p = name; *p; ++p)
+    key.push_back(*p >= 'A' && *p <= 'Z' ? static_cast<char>(*p + 32) : *p);
+  return kAllowedFunctions.find(key + " ") != std::string_view::npos;
 }
 
 struct Sandbox {
@@ -51,12 +75,9 @@ int authorize(void* data, int action, const char* a, const char* b, const char*,
     case SQLITE_RECURSIVE:  // bounded by the time limit
       return SQLITE_OK;
     case SQLITE_FUNCTION:
-      if (b &&
-          (sqlite3_stricmp(b, "load_extension") == 0 || sqlite3_strnicmp(b, "sqlite_", 7) == 0)) {
-        box.refused = std::string("the function ") + b + " is not allowed";
-        return SQLITE_DENY;
-      }
-      return SQLITE_OK;
+      if (b && allowed_function(b)) return SQLITE_OK;
+      box.refused = std::string("the function ") + (b ? b : "?") + " is not allowed";
+      return SQLITE_DENY;
     case SQLITE_PRAGMA:
       box.refused = "pragmas are not allowed";
       return SQLITE_DENY;
@@ -70,6 +91,54 @@ int authorize(void* data, int action, const char* a, const char* b, const char*,
   }
 }
 
+// trim(X, Y), ltrim(X, Y) and rtrim(X, Y) with the characters of Y looked up in a set: SQLite's
+// own compare every character of X with every one of Y, a cost of the product of two long texts
+// in one step the time limit cannot interrupt.
+void trim_characters(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  if (argc != 2 || sqlite3_value_type(argv[0]) == SQLITE_NULL ||
+      sqlite3_value_type(argv[1]) == SQLITE_NULL)
+    return;  // NULL
+  auto text_of = [](sqlite3_value* v) {
+    auto p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+    return std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
+  };
+  std::string_view x = text_of(argv[0]);
+  std::string_view y = text_of(argv[1]);
+  // The characters of y as SQLite splits UTF-8: a lead byte and its continuation bytes.
+  std::vector<std::string_view> set;
+  std::size_t lengths = 0;  // bit n: some character is n bytes long
+  for (std::size_t i = 0; i < y.size();) {
+    std::size_t n = 1;
+    if (static_cast<unsigned char>(y[i]) >= 0xC0)
+      while (i + n < y.size() && (static_cast<unsigned char>(y[i + n]) & 0xC0) == 0x80) ++n;
+    set.push_back(y.substr(i, n));
+    if (n < 64) lengths |= std::size_t{1} << n;
+    i += n;
+  }
+  std::sort(set.begin(), set.end());
+  auto in_set = [&](std::string_view c) { return std::binary_search(set.begin(), set.end(), c); };
+  auto flags = reinterpret_cast<std::intptr_t>(sqlite3_user_data(context));
+  bool moved = true;
+  while ((flags & 1) && moved && !x.empty()) {
+    moved = false;
+    for (std::size_t n = 1; n < 64 && n <= x.size() && !moved; ++n)
+      if ((lengths >> n & 1) && in_set(x.substr(0, n))) {
+        x.remove_prefix(n);
+        moved = true;
+      }
+  }
+  moved = true;
+  while ((flags & 2) && moved && !x.empty()) {
+    moved = false;
+    for (std::size_t n = 1; n < 64 && n <= x.size() && !moved; ++n)
+      if ((lengths >> n & 1) && in_set(x.substr(x.size() - n))) {
+        x.remove_suffix(n);
+        moved = true;
+      }
+  }
+  sqlite3_result_text(context, x.data(), static_cast<int>(x.size()), SQLITE_TRANSIENT);
+}
+
 int check_time(void* data) {
   auto& box = *static_cast<Sandbox*>(data);
   if (Clock::now() < box.deadline) return 0;
@@ -80,6 +149,8 @@ int check_time(void* data) {
 class Database {
  public:
   Database() {
+    // Process-wide, but only for this program's or plug-in's private copy of SQLite.
+    sqlite3_hard_heap_limit64(limits::kMaxSqlHeapBytes);
     if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
         SQLITE_OK)
       throw platform::Error("the query engine cannot start");
@@ -94,6 +165,14 @@ class Database {
   void limit_for_condition() {
     sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, limits::kMaxSqlStatementBytes);
     sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, limits::kMaxSqlValueBytes);
+    sqlite3_limit(db_, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, limits::kMaxSqlPatternBytes);
+    // Sorts and materialised sub-queries stay in memory, inside the heap bound, instead of
+    // spilling to temporary files.
+    exec("pragma temp_store = memory");
+    for (auto [name, sides] : {std::pair{"ltrim", 1}, {"rtrim", 2}, {"trim", 3}})
+      sqlite3_create_function(db_, name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                              reinterpret_cast<void*>(static_cast<std::intptr_t>(sides)),
+                              trim_characters, nullptr, nullptr);
   }
   // The most columns a table may have in this build of SQLite.
   std::size_t max_columns() const {
@@ -104,6 +183,11 @@ class Database {
   Database& operator=(const Database&) = delete;
   sqlite3* get() const { return db_; }
   [[noreturn]] void fail(const std::string& what) const {
+    if (sqlite3_errcode(db_) == SQLITE_NOMEM)
+      throw platform::Error(what + ": it needs more than the " +
+                                std::to_string(limits::kMaxSqlHeapBytes >> 20) +
+                                " MiB of memory a condition may use",
+                            platform::ErrorKind::Limit);
     auto kind = sqlite3_errcode(db_) == SQLITE_TOOBIG ? platform::ErrorKind::Limit
                                                       : platform::ErrorKind::Failed;
     throw platform::Error(what + ": " + sqlite3_errmsg(db_), kind);
@@ -247,7 +331,7 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
   box.armed = true;
   box.started = Clock::now();
   box.deadline = box.started + time_limit;
-  sqlite3_progress_handler(db.get(), limits::kConditionProgressSteps, check_time, &box);
+  sqlite3_progress_handler(db.get(), limits::kQueryCheckSteps, check_time, &box);
   std::string sql = "select * from " + quote_identifier(table) + " where " + std::string(condition);
   const char* tail = nullptr;
   Statement query(db.get(), sql, &tail);

@@ -1,5 +1,6 @@
 // The zip container of an .xlsx package, over minizip: lists the parts and inflates one part at
-// a time in chunks, with the size and ratio caps of limits.h.
+// a time in chunks, with the size and ratio caps of limits.h. Sizes stored in ZIP64 fields are
+// read here: minizip takes them for 0xFFFFFFFF on 64-bit systems.
 #pragma once
 
 #include <cstdint>
@@ -38,11 +39,16 @@ class ZipArchive {
 
    private:
     friend class ZipArchive;
-    Entry(ZipArchive& zip, std::string name, std::uint64_t compressed);
+    Entry(ZipArchive& zip, std::string name);
+    void finish();
     ZipArchive& zip_;
     std::string name_;
-    std::uint64_t compressed_;
+    std::uint64_t start_ = 0;  // where the part's data begins in the file
     std::uint64_t inflated_ = 0;
+    // Checked here when minizip cannot: the sizes stood in a ZIP64 field.
+    bool own_check_ = false;
+    std::optional<std::uint64_t> size_;
+    unsigned long crc_ = 0, expected_crc_ = 0;
     bool done_ = false;
   };
   // Throws platform::Error naming the file and part when the part is missing or encrypted.
@@ -68,6 +74,8 @@ class ZipArchive {
   void* handle_ = nullptr;
   std::vector<Part> parts_;
   bool entry_open_ = false;
+  // Reads past the end of the file give zeros while set (see zip_archive.cpp).
+  bool pad_reads_ = false;
 };
 
 // The normalised form under which part names are compared.

@@ -165,7 +165,8 @@ int run_import(const Options& options, const Plugin& plugin) {
 
   struct sigaction action {};
   action.sa_handler = on_interrupt;
-  action.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends payhost at once
+  // A second Ctrl-C ends payhost at once; writes the signal breaks into go on.
+  action.sa_flags = SA_RESETHAND | SA_RESTART;
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGINT, &action, nullptr);
 
@@ -175,8 +176,8 @@ int run_import(const Options& options, const Plugin& plugin) {
     g_run.interrupt_after = std::atoi(n);
   }
   TRecordList* list = nullptr;
+  // The handler stays for the printing, which a Ctrl-C ends at a record boundary.
   plugin.do_import(0, on_import_event, &list);
-  std::signal(SIGINT, SIG_DFL);
 
   if (g_run.cancelled) {
     std::cerr << "payhost: the workbook prompt was cancelled\n";
@@ -194,14 +195,22 @@ int run_import(const Options& options, const Plugin& plugin) {
     release_list(plugin, list);
     return kNoResult;
   }
-  print_records(std::cout, list, options.format);
+  bool import_stopped = g_interrupted != 0;
+  // Only a Ctrl-C that comes during the printing ends it; after one in the import the next
+  // ends payhost.
+  std::size_t printed = print_records(std::cout, list, options.format, [import_stopped] {
+    return !import_stopped && g_interrupted != 0;
+  });
+  std::cout.flush();
+  bool print_stopped = !import_stopped && g_interrupted != 0;
   if (!options.quiet) {
-    std::cerr << "payhost: " << (g_run.stop_sent ? "stopped" : "finished") << " after "
-              << g_run.rows << " rows: " << g_run.records << " records, " << g_run.failed
-              << " failed rows\n";
+    std::cerr << "payhost: " << (g_interrupted ? "stopped" : "finished") << " after " << g_run.rows
+              << " rows: " << g_run.records << " records, " << g_run.failed << " failed rows";
+    if (print_stopped) std::cerr << "; printing stopped after " << printed << " records";
+    std::cerr << "\n";
   }
   release_list(plugin, list);
-  return g_run.stop_sent ? kStopped : kDone;
+  return g_interrupted ? kStopped : kDone;
 }
 
 }  // namespace

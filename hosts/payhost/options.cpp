@@ -68,7 +68,9 @@ prints the plug-in's description, runs one import and prints the imported record
 number and the seven customer fields (number, name, account, amount, document type, document
 number, province/city code) as an aligned table, or as CSV or JSON. Progress (records so far,
 failed rows, the end) is shown on stderr. Ctrl-C asks the plug-in to stop before its next row;
-the records imported until then are still printed. A second Ctrl-C ends payhost at once.
+the records imported until then are still printed. A Ctrl-C while the records are printed ends
+the printing after a whole record (the CSV or JSON stays well-formed). A second Ctrl-C ends
+payhost at once.
 
 With --configure, payhost shows the plug-in's configuration dialog for FILE and reports whether
 the settings were saved.

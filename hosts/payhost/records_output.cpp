@@ -44,30 +44,33 @@ std::vector<std::string> record_columns(const TCustomerRecord& record) {
           gbk_to_utf8(field_text(info.ZJHM)), gbk_to_utf8(field_text(info.SSDM))};
 }
 
-void print_records(std::ostream& out, const TRecordList* list, Format format) {
+std::size_t print_records(std::ostream& out, const TRecordList* list, Format format,
+                          const std::function<bool()>& stop) {
   auto rows = rows_of(list);
   constexpr std::size_t kColumns = 8;
+  std::size_t printed = 0;
   if (format == Format::Csv) {
     for (std::size_t c = 0; c < kColumns; ++c) out << (c ? "," : "") << kJsonNames[c];
     out << "\n";
-    for (const auto& row : rows) {
-      for (std::size_t c = 0; c < kColumns; ++c) out << (c ? "," : "") << csv_field(row[c]);
+    for (; printed < rows.size() && !stop(); ++printed) {
+      for (std::size_t c = 0; c < kColumns; ++c)
+        out << (c ? "," : "") << csv_field(rows[printed][c]);
       out << "\n";
     }
-    return;
+    return printed;
   }
   if (format == Format::Json) {
     out << "[";
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-      out << (r ? ",\n " : "\n ") << "{";
+    for (; printed < rows.size() && !stop(); ++printed) {
+      out << (printed ? ",\n " : "\n ") << "{";
       for (std::size_t c = 0; c < kColumns; ++c) {
         out << (c ? ", " : "") << json_string(kJsonNames[c]) << ": "
-            << (c == 0 ? rows[r][c] : json_string(rows[r][c]));
+            << (c == 0 ? rows[printed][c] : json_string(rows[printed][c]));
       }
       out << "}";
     }
-    out << (rows.empty() ? "]\n" : "\n]\n");
-    return;
+    out << (printed == 0 ? "]\n" : "\n]\n");
+    return printed;
   }
   std::size_t widths[kColumns];
   for (std::size_t c = 0; c < kColumns; ++c) {
@@ -90,7 +93,8 @@ void print_records(std::ostream& out, const TRecordList* list, Format format) {
   std::vector<std::string> rule;
   for (std::size_t c = 0; c < kColumns; ++c) rule.emplace_back(widths[c], '-');
   print_row(rule);
-  for (const auto& row : rows) print_row(row);
+  for (; printed < rows.size() && !stop(); ++printed) print_row(rows[printed]);
+  return printed;
 }
 
 }  // namespace payhost

@@ -3,6 +3,7 @@
 
 #include <sheetport/sheetport.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@ namespace payhost {
 // One record as UTF-8 texts: the record number, then the seven fields.
 std::vector<std::string> record_columns(const TCustomerRecord& record);
 
-void print_records(std::ostream& out, const TRecordList* list, Format format);
+// Prints the records; stop is asked before each one, and once it says yes the output ends there,
+// still whole (CSV rows, a closed JSON array). The number of records printed.
+std::size_t print_records(std::ostream& out, const TRecordList* list, Format format,
+                          const std::function<bool()>& stop);
 
 }  // namespace payhost

@@ -2,11 +2,14 @@
 # payhost end to end: the sample import, every exit status, and a Ctrl-C in the middle of a run.
 # Usage: payhost_test.py PAYHOST REPO_ROOT
 import datetime
+import json
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 import xlwt
@@ -89,7 +92,8 @@ class Payhost(unittest.TestCase):
         self.assertEqual(r.returncode, 4, r.stderr.decode())
         self.assertIn("refused", r.stderr.decode())
 
-    def test_ctrl_c_stops_the_run_and_the_records_before_it_are_printed(self):
+    def big_workbook(self):
+        """5,000 records, about 300 KB of output: more than a pipe holds."""
         big = os.path.join(self.dir, "big.xls")
         book = xlwt.Workbook(encoding="utf-8")
         sheet = book.add_sheet("Big")
@@ -105,6 +109,48 @@ class Payhost(unittest.TestCase):
         with open(config, "w") as f:
             f.write("[CHANGCOL]\nDELIMITER=2\nKHBHORDER=1\nKHXMORDER=2\nKHZHORDER=3\n"
                     "JYJORDER=4\n[PUBLICPROPERTY]\nCOUNT=4\n")
+        return big, config
+
+    def interrupted_while_printing(self, fmt, signals):
+        """Runs payhost into a pipe nobody reads, so that it waits in the printing; sends the
+        signals, then reads everything."""
+        big, config = self.big_workbook()
+        script = os.path.join(self.dir, "pick.script")
+        with open(script, "w", encoding="utf-8") as f:
+            f.write("\n".join(pick(big, "Big")) + "\n")
+        env = dict(os.environ, PORT_UI_SCRIPT=script)
+        env.pop("PAYHOST_TEST_INTERRUPT_AFTER", None)
+        p = subprocess.Popen([PAYHOST, "--config", config, "--format", fmt],
+                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
+        first = os.read(p.stdout.fileno(), 64)  # printing has begun; the pipe fills behind it
+        for _ in range(signals):
+            time.sleep(0.2)
+            p.send_signal(signal.SIGINT)
+        out, err = p.communicate(timeout=120)
+        return p.returncode, (first + out).decode(), err.decode()
+
+    def test_ctrl_c_while_printing_ends_the_output_whole_with_the_summary(self):
+        code, out, err = self.interrupted_while_printing("csv", 1)
+        self.assertEqual(code, 1, err)
+        lines = out.split("\n")
+        self.assertEqual(lines[-1], "")
+        printed = len(lines) - 2
+        self.assertLess(printed, 5000)
+        self.assertTrue(lines[-2].startswith("%d,K%05d," % (printed, printed)), (printed, lines[:2]))
+        self.assertIn("stopped after 5000 rows: 5000 records, 0 failed rows; printing stopped "
+                      "after %d records" % printed, err)
+        code, out, err = self.interrupted_while_printing("json", 1)
+        self.assertEqual(code, 1, err)
+        records = json.loads(out)
+        self.assertLess(len(records), 5000)
+        self.assertEqual(records[-1]["customer_number"], "K%05d" % len(records))
+
+    def test_a_second_ctrl_c_while_printing_ends_payhost_at_once(self):
+        code, _, _ = self.interrupted_while_printing("csv", 2)
+        self.assertEqual(code, -signal.SIGINT)
+
+    def test_ctrl_c_stops_the_run_and_the_records_before_it_are_printed(self):
+        big, config = self.big_workbook()
         r = run(["--config", config, "--format", "csv"], pick(big, "Big"),
                 {"PAYHOST_TEST_INTERRUPT_AFTER": "1000"})
         self.assertEqual(r.returncode, 1, r.stderr.decode())

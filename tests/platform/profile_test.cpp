@@ -9,6 +9,7 @@
 
 #include "platform/debug_output.h"
 #include "platform/error.h"
+#include "platform/limits.h"
 #include "unprivileged_user.h"
 
 using namespace platform;
@@ -79,6 +80,24 @@ TEST_F(Profile, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(profile::read_string(path_, "Z", "C", "dflt"), "dflt");
   put("[A]\nB=12ab\n");
   EXPECT_EQ(profile::read_int(path_, "A", "B", 2), 2);
+}
+
+TEST_F(Profile, FileTooLargeOrNotAFileIsRefusedNamingItAndReadsAsMissing) {
+  put("[A]\nB=1\n" + std::string(limits::kMaxProfileBytes, ';'));
+  ::mkfifo((dir_ / "fifo").c_str(), 0600);
+  for (const std::string& path :
+       {path_, (dir_ / "fifo").string(), dir_.string(), std::string("/dev/zero")}) {
+    try {
+      profile::load(path);
+      ADD_FAILURE() << path << " was read";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("the settings file " + path + " is refused", 0), 0u)
+          << e.what();
+    }
+    EXPECT_EQ(profile::read_string(path, "A", "B", "dflt"), "dflt") << path;
+  }
+  put("[A]\nB=1\n" + std::string(limits::kMaxProfileBytes - 16, ';'));
+  EXPECT_EQ(profile::read_int(path_, "A", "B", 2), 1);
 }
 
 TEST_F(Profile, WritesKeepCommentsAndOtherSections) {

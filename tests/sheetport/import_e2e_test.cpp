@@ -205,6 +205,41 @@ TEST_F(SheetportImport, StartRowChoosesTheFirstWorksheetRowConverted) {
   EXPECT_THAT(run.notes, ElementsAre("callback 2 0", "list 0", "after free 0"));
 }
 
+TEST_F(SheetportImport, StartRowAtTheEndsOfTheIntegerRangeReadsAsTheNearestRealRow) {
+  auto first_records = [&](const std::string& start) {
+    auto run = run_host(dir_, choose(fixture("numbered.xls"), "Rows$"),
+                        import_with(config("[CHANGCOL]\nDELIMITER=" + start +
+                                           "\nKHBHORDER=1\n[PUBLICPROPERTY]\nCOUNT=1\n")));
+    EXPECT_EQ(run.exit_status, 0) << start;
+    std::vector<std::string> texts;
+    for (const auto& record : run.records) texts.push_back(record_text(record, kKHBH));
+    return texts;
+  };
+  const auto from_two = first_records("2");
+  ASSERT_FALSE(from_two.empty());
+  // The lowest integers start at the header's next row; one past the range is no integer and
+  // gives the default, 2.
+  for (std::string start : {"-2147483648", "$80000000", "-1", "0", "2147483648"})
+    EXPECT_EQ(first_records(start), from_two) << start;
+  for (std::string start : {"2147483647", "$7FFFFFFF"})
+    EXPECT_TRUE(first_records(start).empty()) << start;
+}
+
+TEST_F(SheetportImport, ConfigurationThatIsNoSettingsFileCountsAsMissing) {
+  const std::string big = dir_.file("big.ini");
+  write_file(big,
+             "[PUBLICPROPERTY]\nCOUNT=1\n[CHANGCOL]\nKHBHORDER=1\n" + std::string(2 << 20, ';'));
+  for (const std::string& path : {big, std::string("/dev/zero"), dir_.file("")}) {
+    auto run = run_host(
+        dir_,
+        {"choose-file \"" + fixture("customers.xls") + "\"", "click TFrmSetExcelINI.BuCancel"},
+        import_with(path));
+    ASSERT_EQ(run.exit_status, 0) << path;
+    EXPECT_THAT(run.notes, ElementsAre("list 0", "after free 0")) << path;
+    EXPECT_THAT(run.debug, HasSubstr("the settings file " + path + " is refused")) << path;
+  }
+}
+
 TEST_F(SheetportImport, StopRaisedInsideTheRecordCallbackKeepsThatRecordAndEnds) {
   auto run = run_host(dir_, choose(fixture("numbered.xls"), "Rows$"), [this](const Plugin& p) {
     g_stop_after_records = 2;
@@ -359,6 +394,20 @@ TEST(SheetportLibrary, ShowsOnlyTheSixExports) {
   std::sort(names.begin(), names.end());
   EXPECT_THAT(names, ElementsAre("DoImport", "FreeListData", "GetDescription", "SetImportParam",
                                  "ShowConfigForm", "StopImport"));
+}
+
+// The condition engine's bounds are process-wide within one copy of SQLite: the plug-in must use
+// its own, never the host's.
+TEST(SheetportLibrary, CarriesAPrivateSQLite) {
+  std::string command = std::string("objdump -p ") + SHEETPORT_LIBRARY + " | grep NEEDED";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string needed;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) needed += line;
+  ::pclose(pipe);
+  EXPECT_THAT(needed, HasSubstr("libc.so"));
+  EXPECT_THAT(needed, ::testing::Not(HasSubstr("sqlite")));
 }
 
 }  // namespace

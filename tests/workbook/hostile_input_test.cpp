@@ -52,11 +52,22 @@ TEST(HostileInput, DtdsAndEntityExpansionAreRefused) {
   EXPECT_EQ(kind_of("laughs.xlsx"), platform::ErrorKind::Refused) << failure("laughs.xlsx");
 }
 
+TEST(HostileInput, TableOfTooManyCellsIsRefusedNamingItsRange) {
+  std::string m = failure("far_corner.xlsx");
+  EXPECT_TRUE(has(m, "A1:XFD1048576")) << m;
+  EXPECT_TRUE(has(m, "17179869184 cells; a table may span at most 268435456")) << m;
+}
+
 TEST(HostileInput, ZipBombStopsAtTheRatioLimit) {
   Failure bomb = failure_of("bomb.xlsx");
   EXPECT_EQ(bomb.kind, platform::ErrorKind::Limit) << bomb.message;
   EXPECT_TRUE(has(bomb.message, "where the limit is 400 times its compressed size"))
       << bomb.message;
+  // Sizes given only as ZIP64 markers: the bytes inflated are held against the bytes read.
+  Failure bomb64 = failure_of("bomb_zip64.xlsx");
+  EXPECT_EQ(bomb64.kind, platform::ErrorKind::Limit) << bomb64.message;
+  EXPECT_TRUE(has(bomb64.message, "where the limit is 400 times its compressed size"))
+      << bomb64.message;
 }
 
 TEST(HostileInput, OneHugeTokenIsRefusedBeforeExpatRescansIt) {

@@ -3,7 +3,11 @@
 #include "workbook/sql_filter.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <chrono>
+#include <fstream>
+#include <set>
 #include <utility>
 
 #include "platform/error.h"
@@ -36,6 +40,25 @@ platform::ErrorKind kind_of_refusal(const std::string& condition) {
 }
 
 using Kind = platform::ErrorKind;
+
+// The message of a condition run directly over two records, with time enough for the other
+// bounds to be reached first even on a slow, busy machine; "" when it passes.
+std::string sandbox_refusal(const std::string& condition) {
+  int k = 0;
+  auto next_record = [&](workbook::Row& row) {
+    row.clear();
+    row.index = static_cast<std::uint32_t>(k);
+    row.add(0, "r" + std::to_string(k));
+    return k++ < 2;
+  };
+  workbook::RowSpool out;
+  try {
+    workbook::filter_records("T", {"Name"}, next_record, condition, out, std::chrono::minutes(5));
+  } catch (const platform::Error& e) {
+    return e.what();
+  }
+  return "";
+}
 
 }  // namespace
 
@@ -71,6 +94,105 @@ TEST(SqlFilter, OtherTablesPragmasAndExtensionsAreRefused) {
 
 TEST(SqlFilter, AConditionCannotBuildHugeValues) {
   EXPECT_EQ(kind_of_refusal("length(randomblob(1000000000)) > 0"), Kind::Limit);
+  // No value longer than a cell, and no long patterns: one call of either costs time the
+  // time limit cannot interrupt.
+  EXPECT_NE(refusal("length(zeroblob(200000)) > 0").find("too big"), std::string::npos);
+  EXPECT_EQ(refusal("length(zeroblob(131000)) > 0"), "");
+  std::string pattern;
+  for (int i = 0; i < 12000; ++i) pattern += "a?";
+  EXPECT_NE(refusal("Name glob '*" + pattern + "b'").find("pattern too complex"),
+            std::string::npos);
+}
+
+TEST(SqlFilter, TheEnginesHeapIsBounded) {
+  // Ten thousand values of a cell's size held for a sort: 1.3 GB.
+  std::string m = sandbox_refusal(
+      "(select count(*) from (with recursive r(i) as (select 1 union all select i + 1 from r "
+      "where i < 10000) select zeroblob(131000) || i as v from r order by v)) > 0");
+  EXPECT_NE(m.find("MiB of memory a condition may use"), std::string::npos) << m;
+}
+
+TEST(SqlFilter, SortsAndSubQueriesWriteNoTemporaryFiles) {
+  auto bytes_written = [] {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+      if (key == "wchar:") return value;
+    return -1ll;
+  };
+  long long before = bytes_written();
+  // 20 MB of distinct texts, far beyond what SQLite caches before it spills.
+  EXPECT_EQ(
+      sandbox_refusal("(select count(distinct printf('%.*c', 1000, 'a') || i) from (with recursive "
+                      "r(i) as (select 1 union all select i + 1 from r where i < 20000) "
+                      "select i from r)) > 0"),
+      "");
+  EXPECT_LT(bytes_written() - before, 1 << 20);
+}
+
+TEST(SqlFilter, TrimWithACharacterSetStripsWholeCharacters) {
+  EXPECT_EQ(read_table(fixture("basic.xlsx"), "Sheet1$",
+                       "trim(Name, '张') = '三' and ltrim('xyaxy', 'yx') = 'axy' and "
+                       "rtrim('xyaxy', 'yx') = 'xya' and trim('éaé', 'é') = 'a' and "
+                       "trim(null, 'a') is null and trim('a', null) is null and "
+                       "trim('  a  ') = 'a' and trim(Name, '') = Name")
+                .size(),
+            2u);
+}
+
+TEST(SqlFilter, OnlyListedFunctionsMayBeCalled) {
+  const std::set<std::string> allowed = {"abs",          "acos",         "acosh",
+                                         "asin",         "asinh",        "atan",
+                                         "atan2",        "atanh",        "avg",
+                                         "ceil",         "ceiling",      "char",
+                                         "coalesce",     "concat",       "concat_ws",
+                                         "cos",          "cosh",         "count",
+                                         "current_date", "current_time", "current_timestamp",
+                                         "date",         "datetime",     "degrees",
+                                         "exp",          "floor",        "format",
+                                         "glob",         "group_concat", "hex",
+                                         "ifnull",       "iif",          "instr",
+                                         "julianday",    "length",       "like",
+                                         "likelihood",   "likely",       "ln",
+                                         "log",          "log10",        "log2",
+                                         "lower",        "ltrim",        "max",
+                                         "min",          "mod",          "nullif",
+                                         "octet_length", "pi",           "pow",
+                                         "power",        "printf",       "quote",
+                                         "radians",      "random",       "randomblob",
+                                         "replace",      "round",        "rtrim",
+                                         "sign",         "sin",          "sinh",
+                                         "soundex",      "sqrt",         "strftime",
+                                         "string_agg",   "substr",       "substring",
+                                         "sum",          "tan",          "tanh",
+                                         "time",         "timediff",     "total",
+                                         "trim",         "trunc",        "typeof",
+                                         "unhex",        "unicode",      "unixepoch",
+                                         "unlikely",     "upper",        "zeroblob"};
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+  sqlite3_stmt* list = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "select distinct name, narg from pragma_function_list", -1,
+                               &list, nullptr),
+            SQLITE_OK);
+  std::set<std::string> offered;
+  while (sqlite3_step(list) == SQLITE_ROW) {
+    std::string name = reinterpret_cast<const char*>(sqlite3_column_text(list, 0));
+    int args = sqlite3_column_int(list, 1) < 0 ? 1 : sqlite3_column_int(list, 1);
+    if (args > 3 || !std::isalpha(static_cast<unsigned char>(name[0]))) continue;
+    offered.insert(name);
+    std::string call = name + "(";
+    for (int i = 0; i < args; ++i) call += i ? ", 1" : "1";
+    std::string m = refusal("exists (select " + call + "))");
+    EXPECT_EQ(m.find("is not allowed") != std::string::npos, allowed.count(name) == 0)
+        << name << ": " << m;
+  }
+  sqlite3_finalize(list);
+  sqlite3_close(db);
+  for (const char* name : {"fts3_tokenizer", "json", "load_extension", "sqlite_version"})
+    EXPECT_TRUE(offered.count(name)) << name;
+  EXPECT_NE(refusal("Name -> '$' is null").find("is not allowed"), std::string::npos);
 }
 
 TEST(SqlFilter, ARunawayConditionIsStoppedByTheTimeLimit) {

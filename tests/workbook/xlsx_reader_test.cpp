@@ -55,6 +55,7 @@ TEST(XlsxSheetReader, PrefixedStrictBackslashAndZip64PackagesRead) {
   EXPECT_EQ(read_table(fixture("strict.xlsx"), "Strict$"), (Lines{"When", "1904-01-02"}));
   EXPECT_EQ(read_table(fixture("backslash.xlsx"), "B$"), (Lines{"H", "9"}));
   EXPECT_EQ(read_table(fixture("zip64.xlsx"), "Z$"), (Lines{"H", "9"}));
+  EXPECT_EQ(read_table(fixture("zip64_everywhere.xlsx"), "Z$"), (Lines{"H", "9"}));
 }
 
 TEST(XlsxText, EscapesDecodeAndMalformedOnesStayLiteral) {

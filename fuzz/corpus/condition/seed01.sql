@@ -1,0 +1,1 @@
+Amount > 1000 and Amount < 1e19

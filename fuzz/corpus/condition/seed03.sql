@@ -1,0 +1,1 @@
+[When] is null

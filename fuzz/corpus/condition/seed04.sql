@@ -1,0 +1,1 @@
+Name like 'line%'

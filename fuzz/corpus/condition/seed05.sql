@@ -1,0 +1,1 @@
+Name glob '*a?b*' or F5 is not null

@@ -1,0 +1,1 @@
+trim(Name, '张') = '三' and ltrim('xyaxy', 'yx') = 'axy'

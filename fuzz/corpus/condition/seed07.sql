@@ -1,0 +1,1 @@
+Amount between -5 and 2 or Flag in ('TRUE', 'FALSE')

@@ -1,0 +1,1 @@
+date([When]) = '2025-01-01' or strftime('%Y', [When]) > '2000'

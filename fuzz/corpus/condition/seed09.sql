@@ -1,0 +1,1 @@
+(select count(*) from "Sheet1$" as s where s.Amount > "Sheet1$".Amount) < 3

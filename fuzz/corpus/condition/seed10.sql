@@ -1,0 +1,1 @@
+exists (with recursive r(i) as (select 1 union all select i + 1 from r where i < 100) select 1 from r where i = Amount)

@@ -1,0 +1,1 @@
+Name in (select name from sqlite_master)

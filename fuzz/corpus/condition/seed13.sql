@@ -1,0 +1,1 @@
+load_extension('/tmp/x.so') is null

@@ -1,0 +1,1 @@
+fts3_tokenizer('simple') is not null

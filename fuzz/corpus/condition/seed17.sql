@@ -1,0 +1,1 @@
+upper(Name) || lower(F5) = hex(zeroblob(4)) or typeof(Amount) = 'real'

@@ -1,0 +1,1 @@
+case when Amount > 1 then substr(Name, 2, 3) else replace(Name, 'a', 'b') end is not null

@@ -1,0 +1,1 @@
+round(abs(Amount), 2) + coalesce(nullif(F5, ''), 0) * max(1, min(2, 3)) > sqrt(4)

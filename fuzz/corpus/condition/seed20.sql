@@ -1,0 +1,1 @@
+(select group_concat(Name, ',') from "Sheet1$" group by Flag having count(*) > 1 order by 1 limit 1) like '%e%'
