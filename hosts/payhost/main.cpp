@@ -12,6 +12,7 @@
 
 #include "host_text.h"
 #include "options.h"
+#include "plugin_loader.h"
 #include "records_output.h"
 
 namespace payhost {
@@ -49,28 +50,6 @@ void on_interrupt(int) {
   g_interrupted = 1;
 }
 
-std::string executable_folder() {
-  std::vector<char> buf(4096);
-  ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return ".";
-  std::string path(buf.data(), static_cast<std::size_t>(n));
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-std::vector<std::string> library_candidates(const Options& options) {
-  if (!options.library.empty()) return {options.library};
-  std::vector<std::string> out;
-  if (const char* env = std::getenv("SHEETPORT_LIBRARY"); env && *env) out.emplace_back(env);
-  std::string here = executable_folder();
-  out.push_back(here + "/libsheetport.so");
-  out.push_back(here + "/PlugIns/libsheetport.so");
-#ifdef PAYHOST_BUILD_PLUGIN
-  out.emplace_back(PAYHOST_BUILD_PLUGIN);
-#endif
-  return out;
-}
-
 template <typename T>
 bool bind(void* handle, const char* name, T& slot, std::string& error) {
   slot = reinterpret_cast<T>(::dlsym(handle, name));
@@ -79,26 +58,19 @@ bool bind(void* handle, const char* name, T& slot, std::string& error) {
 }
 
 bool load_plugin(const Options& options, Plugin& plugin, std::string& error) {
-  std::string tried;
-  for (const auto& path : library_candidates(options)) {
-    if (::access(path.c_str(), F_OK) != 0) {
-      tried += (tried.empty() ? "" : ", ") + path;
-      continue;
-    }
-    plugin.handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (plugin.handle == nullptr) {
-      error = std::string("cannot load ") + path + ": " + ::dlerror();
-      return false;
-    }
-    return bind(plugin.handle, "SetImportParam", plugin.set_import_param, error) &&
-           bind(plugin.handle, "ShowConfigForm", plugin.show_config_form, error) &&
-           bind(plugin.handle, "DoImport", plugin.do_import, error) &&
-           bind(plugin.handle, "StopImport", plugin.stop_import, error) &&
-           bind(plugin.handle, "GetDescription", plugin.get_description, error) &&
-           bind(plugin.handle, "FreeListData", plugin.free_list_data, error);
-  }
-  error = "libsheetport.so not found (tried " + tried + "); name it with --library";
-  return false;
+  hosts::LibrarySearch search{options.library, "SHEETPORT_LIBRARY", "libsheetport.so", {}};
+#ifdef PAYHOST_BUILD_PLUGIN
+  search.build_path = PAYHOST_BUILD_PLUGIN;
+#endif
+  std::string path;
+  plugin.handle = hosts::open_plugin_library(search, path, error);
+  return plugin.handle != nullptr &&
+         bind(plugin.handle, "SetImportParam", plugin.set_import_param, error) &&
+         bind(plugin.handle, "ShowConfigForm", plugin.show_config_form, error) &&
+         bind(plugin.handle, "DoImport", plugin.do_import, error) &&
+         bind(plugin.handle, "StopImport", plugin.stop_import, error) &&
+         bind(plugin.handle, "GetDescription", plugin.get_description, error) &&
+         bind(plugin.handle, "FreeListData", plugin.free_list_data, error);
 }
 
 void show_progress(bool final_line) {

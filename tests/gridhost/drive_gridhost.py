@@ -12,11 +12,11 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "wx"))
-from drive_windows import Failure, parse_log, screenshot, start_xvfb  # noqa: E402
+from drive_windows import (Failure, expect, parse_log, run as run_driver,  # noqa: E402
+                           screenshot)
 
 WAIT = 30
 OPEN = ["click Tfrm_Import.Button1", 'choose-file "examples/grid-sample.xlsx"',
@@ -112,11 +112,6 @@ class Host:
             raise Failure("gridhost did not close:\n" + self.stderr()[-2000:])
 
 
-def expect(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
 def run(gridhost, root, scenario, workdir, display):
     extra = ["--library", sys.argv[4]] if scenario == "fake-import" else []
     host = Host(gridhost, root, workdir, display, OPEN if scenario == "open" else IMPORT, extra)
@@ -174,25 +169,17 @@ def take_screenshots(gridhost, root, workdir, display, folder):
             host.proc.kill()
 
 
+def scenario(r):
+    gridhost, root, name = sys.argv[1:4]
+    display = r.display()
+    if name == "screenshots":
+        take_screenshots(gridhost, root, r.workdir, display, os.path.abspath(sys.argv[4]))
+    else:
+        run(gridhost, root, name, r.workdir, display)
+
+
 def main():
-    gridhost, root, scenario = sys.argv[1:4]
-    workdir = tempfile.mkdtemp(prefix="gridhost_window_")
-    xvfb = None
-    try:
-        xvfb, display = start_xvfb()
-        if scenario == "screenshots":
-            take_screenshots(gridhost, root, workdir, display, os.path.abspath(sys.argv[4]))
-        else:
-            run(gridhost, root, scenario, workdir, display)
-        return 0
-    except Failure as e:
-        print("FAILED:", e, file=sys.stderr)
-        return 1
-    finally:
-        if xvfb is not None:
-            xvfb.kill()
-            xvfb.wait()
-        shutil.rmtree(workdir, ignore_errors=True)
+    return run_driver("gridhost_window_", scenario)
 
 
 if __name__ == "__main__":

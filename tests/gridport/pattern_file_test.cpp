@@ -2,13 +2,13 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "platform/error.h"
 #include "platform/paths.h"
+#include "test_folder.h"
 
 using namespace gridport;
 namespace fs = std::filesystem;
@@ -17,15 +17,7 @@ namespace {
 
 class PatternFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("pattern_file_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "a.pat").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { path_ = (dir_ / "a.pat").string(); }
 
   void put(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
   // The message of the failure to read the file, or "" when it was read.
@@ -38,7 +30,8 @@ class PatternFile : public ::testing::Test {
     return "";
   }
 
-  fs::path dir_;
+  test_support::TestFolder folder_{"pattern_file_test_"};
+  fs::path dir_ = folder_.path();
   std::string path_;
 };
 

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "platform/error.h"
+#include "test_folder.h"
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -19,17 +20,8 @@ namespace {
 class FileReplace : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("file_replace_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     path_ = (dir_ / "a.pat").string();
     std::ofstream(path_, std::ios::binary) << "old";
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all);
-    fs::remove_all(dir_);
   }
 
   std::string contents() const {
@@ -44,7 +36,8 @@ class FileReplace : public ::testing::Test {
     return n;
   }
 
-  fs::path dir_;
+  test_support::TestFolder folder_{"file_replace_test_"};
+  fs::path dir_ = folder_.path();
   std::string path_;
 };
 

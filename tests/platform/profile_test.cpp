@@ -10,6 +10,7 @@
 #include "platform/debug_output.h"
 #include "platform/error.h"
 #include "platform/limits.h"
+#include "test_folder.h"
 #include "unprivileged_user.h"
 
 using namespace platform;
@@ -19,18 +20,7 @@ namespace {
 
 class Profile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("profile_test_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "Unfixed.ini").string();
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { path_ = (dir_ / "Unfixed.ini").string(); }
 
   void put(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
   std::string contents() const {
@@ -40,7 +30,8 @@ class Profile : public ::testing::Test {
     return s.str();
   }
 
-  fs::path dir_;
+  test_support::TestFolder folder_{"profile_test_"};
+  fs::path dir_ = folder_.path();
   std::string path_;
 };
 

@@ -7,10 +7,8 @@
 #   drive_gridport.py HOST LIBRARY import               an import run, then the close button
 #   drive_gridport.py HOST LIBRARY screenshots FOLDER   pictures of both pages
 import os
-import shutil
 import signal
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -23,14 +21,7 @@ FORM = "Tfrm_Import"
 
 def choose_workbook(s, name):
     s.click(s.control(FORM, "Button1")["rect"])
-    s.wait("the file dialog", lambda st: st["file_dialog"])
-    time.sleep(1)  # the native dialog maps itself after it is listed
-    s.xdotool("mousemove", dw.SCREEN[0] // 2, dw.SCREEN[1] // 2)
-    s.key("ctrl+l")
-    time.sleep(0.3)
-    s.type(name)
-    time.sleep(0.3)
-    s.key("Return")
+    s.choose_file(name)
 
 
 def choose_sheet(s, downs):
@@ -112,39 +103,25 @@ def run_import(s):
     dw.expect("result 2" in out.splitlines(), "host output:\n" + out)
 
 
+def scenario(r):
+    host, library, name = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
+    make_fixtures.main_into(r.workdir)
+    display = r.display()
+    command = [host, library] + (["--wx-parent"] if name == "wx-parent" else [])
+    r.session = dw.Session(host, library, r.workdir, display, [], command=command)
+    if name in ("dialog", "wx-parent"):
+        drive(r.session)
+    elif name == "import":
+        run_import(r.session)
+    elif name == "screenshots":
+        drive(r.session, os.path.abspath(sys.argv[4]))
+    else:
+        raise dw.Failure("unknown scenario " + name)
+
+
 def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
-    host, library, scenario = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
-    workdir = tempfile.mkdtemp(prefix="gridport-windows-")
-    xvfb = None
-    session = None
-    try:
-        make_fixtures.main_into(workdir)
-        xvfb, display = dw.start_xvfb()
-        command = [host, library] + (["--wx-parent"] if scenario == "wx-parent" else [])
-        session = dw.Session(host, library, workdir, display, [], command=command)
-        if scenario in ("dialog", "wx-parent"):
-            drive(session)
-        elif scenario == "import":
-            run_import(session)
-        elif scenario == "screenshots":
-            drive(session, os.path.abspath(sys.argv[4]))
-        else:
-            raise dw.Failure("unknown scenario " + scenario)
-        return 0
-    except dw.Failure as e:
-        print("FAILED:", e, file=sys.stderr)
-        if session is not None:
-            print("host stdout:\n" + session.stdout(), file=sys.stderr)
-            print("host stderr:\n" + session.stderr()[-3000:], file=sys.stderr)
-        return 1
-    finally:
-        if session is not None and session.proc.poll() is None:
-            session.proc.kill()
-        if xvfb is not None:
-            xvfb.kill()
-            xvfb.wait()
-        shutil.rmtree(workdir, ignore_errors=True)
+    return dw.run("gridport-windows-", scenario)
 
 
 if __name__ == "__main__":

@@ -164,6 +164,20 @@ class Session:
             w in s["forms"].get(form, {}).get("controls", {}).get(name, {}).get("state", "").split()
             for w in wanted))
 
+    def choose_file(self, name):
+        """Types name into the native file dialog once it is up, and confirms it."""
+        self.wait("the file dialog", lambda st: st["file_dialog"])
+        time.sleep(1)  # the native dialog maps itself after it is listed
+        self.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
+        self.key("ctrl+l")
+        time.sleep(0.3)
+        self.type(name)
+        time.sleep(0.3)
+        if os.environ.get("SHOTS"):
+            subprocess.run(["import", "-display", self.display, "-window", "root",
+                            os.environ["SHOTS"]])
+        self.key("Return")
+
     def finish(self):
         try:
             self.proc.wait(timeout=WAIT)
@@ -228,14 +242,7 @@ def take_screenshots(s, workbook, folder):
     s.type("2")
     s.click(s.control(form, "BuOk")["rect"])
     s.wait_output("the dialog saved", "config 0")
-    s.wait("the file dialog", lambda st: st["file_dialog"])
-    time.sleep(1)
-    s.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
-    s.key("ctrl+l")
-    time.sleep(0.3)
-    s.type(os.path.basename(workbook))
-    time.sleep(0.3)
-    s.key("Return")
+    s.choose_file(os.path.basename(workbook))
     combo = s.control("TUSelSheet", "ComboBox1")
     x, y, w, h = combo["rect"]
     s.click(combo["rect"], dx=w - 8)
@@ -307,18 +314,9 @@ def configure(s):
 
 
 def run_import(s, workbook):
-    s.wait("the file dialog", lambda st: st["file_dialog"])
-    time.sleep(1)  # the native dialog maps itself after it is listed
-    s.xdotool("mousemove", SCREEN[0] // 2, SCREEN[1] // 2)
     # The dialog opens in the host's folder; a name without folders leaves GTK's inline
     # completion of folder names nothing to race with.
-    s.key("ctrl+l")
-    time.sleep(0.3)
-    s.type(os.path.basename(workbook))
-    time.sleep(0.3)
-    if os.environ.get("SHOTS"):
-        subprocess.run(["import", "-display", s.display, "-window", "root", os.environ["SHOTS"]])
-    s.key("Return")
+    s.choose_file(os.path.basename(workbook))
     form = "TUSelSheet"
     combo = s.control(form, "ComboBox1")
     expect('items=["不选择","Pay$","Notes$"]' in combo["state"], "sheet list " + combo["state"])
@@ -337,6 +335,42 @@ def run_import(s, workbook):
     expect("record 2 C002|Li|6222000033334444|42|||" in out, "records:\n" + "\n".join(out))
 
 
+class Run:
+    """One driver run: a work folder, an Xvfb once a display is asked for, and the host session
+    the scenario puts in `session`."""
+
+    def __init__(self, prefix):
+        self.workdir = tempfile.mkdtemp(prefix=prefix)
+        self.xvfb = None
+        self.session = None
+
+    def display(self):
+        self.xvfb, display = start_xvfb()
+        return display
+
+
+def run(prefix, scenario):
+    """Runs scenario(run); a Failure is reported with the host's output and gives status 1. The
+    host, the Xvfb and the work folder go in any case."""
+    r = Run(prefix)
+    try:
+        scenario(r)
+        return 0
+    except Failure as e:
+        print("FAILED:", e, file=sys.stderr)
+        if r.session is not None:
+            print("host stdout:\n" + r.session.stdout(), file=sys.stderr)
+            print("host stderr:\n" + r.session.stderr()[-3000:], file=sys.stderr)
+        return 1
+    finally:
+        if r.session is not None and r.session.proc.poll() is None:
+            r.session.proc.kill()
+        if r.xvfb is not None:
+            r.xvfb.kill()
+            r.xvfb.wait()
+        shutil.rmtree(r.workdir, ignore_errors=True)
+
+
 def under_xvfb(command):
     xvfb, display = start_xvfb()
     try:
@@ -348,61 +382,49 @@ def under_xvfb(command):
         xvfb.wait()
 
 
+def scenario(r):
+    host, library, name = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
+    workdir = r.workdir
+    if name == "no-display":
+        # Neither a display named, nor one named that cannot be opened.
+        for display, why in [(None, "there is no display"),
+                             (":65000", "the display cannot be opened")]:
+            r.session = Session(host, library, workdir, display, [])
+            r.session.finish()
+            out = r.session.stdout().splitlines()
+            expect("config 1" in out and "list 0" in out, "host output:\n" + "\n".join(out))
+            expect("no user interface is available: " + why in r.session.stderr(),
+                   "no word on stderr:\n" + r.session.stderr())
+        return
+    display = r.display()
+    if name == "import":
+        workbook = os.path.join(workdir, "book.xls")
+        make_workbook(workbook)
+        r.session = Session(host, library, workdir, display, [])
+        configure(r.session)
+        run_import(r.session, workbook)
+    elif name == "screenshots":
+        workbook = os.path.join(workdir, "book.xls")
+        make_workbook(workbook)
+        r.session = Session(host, library, workdir, display, [])
+        take_screenshots(r.session, workbook, os.path.abspath(sys.argv[4]))
+    elif name == "wx-host":
+        s = r.session = Session(host, library, workdir, display, ["--wx-app", "--config-only"])
+        s.wait_output("the host's own application", "host app started")
+        s.click(s.control("TFrmSetExcelINI", "BuCancel")["rect"])
+        s.wait_output("the dialog cancelled", "config 1")
+        s.finish()
+        expect("host app kept" in s.stdout(), "host output:\n" + s.stdout())
+    else:
+        raise Failure("unknown scenario " + name)
+
+
 def main():
     # A test runner's timeout ends the driver with SIGTERM: Xvfb and the host still go.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
     if sys.argv[1] == "under-xvfb":
         return under_xvfb(sys.argv[2:])
-    host, library, scenario = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
-    workdir = tempfile.mkdtemp(prefix="sheetport-windows-")
-    xvfb = None
-    session = None
-    try:
-        if scenario == "no-display":
-            # Neither a display named, nor one named that cannot be opened.
-            for display, why in [(None, "there is no display"),
-                                 (":65000", "the display cannot be opened")]:
-                session = Session(host, library, workdir, display, [])
-                session.finish()
-                out = session.stdout().splitlines()
-                expect("config 1" in out and "list 0" in out, "host output:\n" + "\n".join(out))
-                expect("no user interface is available: " + why in session.stderr(),
-                       "no word on stderr:\n" + session.stderr())
-            return 0
-        xvfb, display = start_xvfb()
-        if scenario == "import":
-            workbook = os.path.join(workdir, "book.xls")
-            make_workbook(workbook)
-            session = Session(host, library, workdir, display, [])
-            configure(session)
-            run_import(session, workbook)
-        elif scenario == "screenshots":
-            workbook = os.path.join(workdir, "book.xls")
-            make_workbook(workbook)
-            session = Session(host, library, workdir, display, [])
-            take_screenshots(session, workbook, os.path.abspath(sys.argv[4]))
-        elif scenario == "wx-host":
-            session = Session(host, library, workdir, display, ["--wx-app", "--config-only"])
-            session.wait_output("the host's own application", "host app started")
-            session.click(session.control("TFrmSetExcelINI", "BuCancel")["rect"])
-            session.wait_output("the dialog cancelled", "config 1")
-            session.finish()
-            expect("host app kept" in session.stdout(), "host output:\n" + session.stdout())
-        else:
-            raise Failure("unknown scenario " + scenario)
-        return 0
-    except Failure as e:
-        print("FAILED:", e, file=sys.stderr)
-        if session is not None:
-            print("host stdout:\n" + session.stdout(), file=sys.stderr)
-        return 1
-    finally:
-        if session is not None and session.proc.poll() is None:
-            session.proc.kill()
-        if xvfb is not None:
-            xvfb.kill()
-            xvfb.wait()
-        shutil.rmtree(workdir, ignore_errors=True)
+    return run("sheetport-windows-", scenario)
 
 
 if __name__ == "__main__":
