@@ -19,6 +19,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Static archives only: a plug-in DLL then needs nothing beside it but the system's DLLs.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
+set(ZLIB_USE_STATIC_LIBS ON)
 set(ENV{PKG_CONFIG_LIBDIR} ${PORT_WINDOWS_DEPS}/lib/pkgconfig)
 set(ENV{PKG_CONFIG_SYSROOT_DIR} "")
 

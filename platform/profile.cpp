@@ -1,12 +1,12 @@
 // INI reading and writing with the behaviour of the Windows profile functions.
 #include "platform/profile.h"
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/error.h"
 #include "platform/file_replace.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -215,7 +215,7 @@ void write_string(const std::string& path, std::string_view section, std::string
 }
 
 void delete_key(const std::string& path, std::string_view section, std::string_view key) {
-  if (!std::filesystem::exists(path)) return;
+  if (!file_exists(path)) return;
   IniDocument doc = load(path);
   if (!doc.get(section, key)) return;
   doc.erase(section, key);

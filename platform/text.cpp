@@ -1,14 +1,21 @@
-// GBK conversion over glibc iconv, one character at a time where a character cannot be converted.
+// GBK conversion, one character at a time where a character cannot be converted: over glibc
+// iconv, or on Windows over the system's code page 936.
 #include "platform/text.h"
 
+#ifdef _WIN32
+#include "platform/codepage_win32.h"
+#else
 #include <iconv.h>
 
 #include <cerrno>
 
 #include "platform/error.h"
+#endif
 
 namespace platform {
 namespace {
+
+#ifndef _WIN32
 
 // An open iconv descriptor, reset before each conversion.
 class Converter {
@@ -69,6 +76,8 @@ std::size_t utf8_char_length(std::string_view s) {
   return n;
 }
 
+#endif
+
 bool is_gbk_lead(unsigned char c) {
   return c >= 0x81 && c <= 0xFE;
 }
@@ -77,6 +86,18 @@ std::size_t gbk_char_length(std::string_view s) {
   return is_gbk_lead(static_cast<unsigned char>(s[0])) && s.size() >= 2 ? 2 : 1;
 }
 
+#ifdef _WIN32
+constexpr unsigned kGbk = 936;
+constexpr unsigned kUtf8 = 65001;
+
+std::string convert_to_gbk(std::string_view utf8) {
+  return win32::narrow(kGbk, win32::widen_utf8(utf8));
+}
+
+std::string convert_from_gbk(std::string_view gbk) {
+  return win32::narrow(kUtf8, win32::widen(kGbk, gbk));
+}
+#else
 // Descriptors are kept per thread: opening one costs more than converting a field.
 Converter& to_gbk() {
   thread_local Converter c("CP936", "UTF-8");
@@ -87,6 +108,15 @@ Converter& from_gbk() {
   thread_local Converter c("UTF-8", "CP936");
   return c;
 }
+
+std::string convert_to_gbk(std::string_view utf8) {
+  return to_gbk().convert(utf8, utf8_char_length);
+}
+
+std::string convert_from_gbk(std::string_view gbk) {
+  return from_gbk().convert(gbk, gbk_char_length);
+}
+#endif
 
 bool is_ascii(std::string_view s) {
   for (char c : s) {
@@ -99,12 +129,12 @@ bool is_ascii(std::string_view s) {
 
 std::string utf8_to_gbk(std::string_view utf8) {
   if (is_ascii(utf8)) return std::string(utf8);
-  return to_gbk().convert(utf8, utf8_char_length);
+  return convert_to_gbk(utf8);
 }
 
 std::string gbk_to_utf8(std::string_view gbk) {
   if (is_ascii(gbk)) return std::string(gbk);
-  return from_gbk().convert(gbk, gbk_char_length);
+  return convert_from_gbk(gbk);
 }
 
 std::string_view gbk_prefix(std::string_view gbk, std::size_t max_bytes) {

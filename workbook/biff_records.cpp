@@ -1,7 +1,13 @@
 // Record framing, RK numbers, text conversion and CONTINUE-aware string reading for BIFF records.
 #include "workbook/biff_records.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/codepage_win32.h"
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -30,6 +36,7 @@ void append_code_point(std::string& out, std::uint32_t c) {
   }
 }
 
+#ifndef _WIN32
 // The iconv name of a Windows code page number as the CODEPAGE record gives it.
 std::string iconv_name(int codepage) {
   switch (codepage) {
@@ -45,6 +52,7 @@ std::string iconv_name(int codepage) {
       return "CP" + std::to_string(codepage);
   }
 }
+#endif
 
 }  // namespace
 
@@ -106,6 +114,35 @@ void append_latin1(std::string& out, const char* data, std::size_t bytes) {
   }
 }
 
+#ifdef _WIN32
+CodepageText::CodepageText(int codepage) {
+  switch (codepage) {
+    case 367:
+      codepage_ = 20127;  // US-ASCII
+      break;
+    case 32768:
+      codepage_ = 10000;  // Mac Roman
+      break;
+    case 32769:
+    case 1200:
+      codepage_ = 1252;
+      break;
+    default:
+      codepage_ = static_cast<unsigned>(codepage);
+  }
+  if (codepage < 0 || !IsValidCodePage(codepage_)) codepage_ = 1252;
+}
+
+CodepageText::~CodepageText() = default;
+
+void CodepageText::append(std::string& out, std::string_view bytes) {
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+    out.append(bytes);
+    return;
+  }
+  out += platform::win32::narrow(CP_UTF8, platform::win32::widen(codepage_, bytes));
+}
+#else
 CodepageText::CodepageText(int codepage) {
   iconv_t cd = iconv_open("UTF-8", iconv_name(codepage).c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "CP1252");
@@ -147,6 +184,7 @@ void CodepageText::append(std::string& out, std::string_view bytes) {
   }
   out.resize(used);
 }
+#endif
 
 bool ContinuedReader::read(char* out, std::size_t n) {
   while (n > 0) {

@@ -93,7 +93,8 @@ class CodepageText {
   void append(std::string& out, std::string_view bytes);
 
  private:
-  void* cd_;  // iconv_t
+  void* cd_ = nullptr;     // iconv_t
+  unsigned codepage_ = 0;  // on Windows, the system code page converted from
 };
 
 // A record's data and the CONTINUE records after it, read as one sequence. Raw reads cross from

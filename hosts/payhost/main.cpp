@@ -1,7 +1,5 @@
 // payhost: runs the Sheetport plug-in the way a batch-payment host does and prints what it imports.
-#include <dlfcn.h>
 #include <sheetport/sheetport.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -12,6 +10,7 @@
 
 #include "options.h"
 #include "records_output.h"
+#include "system.h"
 
 namespace payhost {
 namespace {
@@ -19,7 +18,7 @@ namespace {
 enum Exit { kDone = 0, kStopped = 1, kUsage = 2, kCancelled = 3, kRefused = 4, kNoResult = 5 };
 
 struct Plugin {
-  void* handle = nullptr;
+  Library library;
   decltype(&SetImportParam) set_import_param = nullptr;
   decltype(&ShowConfigForm) show_config_form = nullptr;
   decltype(&DoImport) do_import = nullptr;
@@ -48,22 +47,13 @@ void on_interrupt(int) {
   g_interrupted = 1;
 }
 
-std::string executable_folder() {
-  std::vector<char> buf(4096);
-  ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return ".";
-  std::string path(buf.data(), static_cast<std::size_t>(n));
-  auto slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 std::vector<std::string> library_candidates(const Options& options) {
   if (!options.library.empty()) return {options.library};
   std::vector<std::string> out;
   if (const char* env = std::getenv("SHEETPORT_LIBRARY"); env && *env) out.emplace_back(env);
   std::string here = executable_folder();
-  out.push_back(here + "/libsheetport.so");
-  out.push_back(here + "/PlugIns/libsheetport.so");
+  out.push_back(join(here, kPluginFileName));
+  out.push_back(join(join(here, "PlugIns"), kPluginFileName));
 #ifdef PAYHOST_BUILD_PLUGIN
   out.emplace_back(PAYHOST_BUILD_PLUGIN);
 #endif
@@ -71,8 +61,8 @@ std::vector<std::string> library_candidates(const Options& options) {
 }
 
 template <typename T>
-bool bind(void* handle, const char* name, T& slot, std::string& error) {
-  slot = reinterpret_cast<T>(::dlsym(handle, name));
+bool bind(const Library& library, const char* name, T& slot, std::string& error) {
+  slot = reinterpret_cast<T>(library.symbol(name));
   if (slot == nullptr) error = std::string("the plug-in does not export ") + name;
   return slot != nullptr;
 }
@@ -80,23 +70,19 @@ bool bind(void* handle, const char* name, T& slot, std::string& error) {
 bool load_plugin(const Options& options, Plugin& plugin, std::string& error) {
   std::string tried;
   for (const auto& path : library_candidates(options)) {
-    if (::access(path.c_str(), F_OK) != 0) {
+    if (!file_exists(path)) {
       tried += (tried.empty() ? "" : ", ") + path;
       continue;
     }
-    plugin.handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (plugin.handle == nullptr) {
-      error = std::string("cannot load ") + path + ": " + ::dlerror();
-      return false;
-    }
-    return bind(plugin.handle, "SetImportParam", plugin.set_import_param, error) &&
-           bind(plugin.handle, "ShowConfigForm", plugin.show_config_form, error) &&
-           bind(plugin.handle, "DoImport", plugin.do_import, error) &&
-           bind(plugin.handle, "StopImport", plugin.stop_import, error) &&
-           bind(plugin.handle, "GetDescription", plugin.get_description, error) &&
-           bind(plugin.handle, "FreeListData", plugin.free_list_data, error);
+    if (!plugin.library.open(path, error)) return false;
+    return bind(plugin.library, "SetImportParam", plugin.set_import_param, error) &&
+           bind(plugin.library, "ShowConfigForm", plugin.show_config_form, error) &&
+           bind(plugin.library, "DoImport", plugin.do_import, error) &&
+           bind(plugin.library, "StopImport", plugin.stop_import, error) &&
+           bind(plugin.library, "GetDescription", plugin.get_description, error) &&
+           bind(plugin.library, "FreeListData", plugin.free_list_data, error);
   }
-  error = "libsheetport.so not found (tried " + tried + "); name it with --library";
+  error = std::string(kPluginFileName) + " not found (tried " + tried + "); name it with --library";
   return false;
 }
 
@@ -162,20 +148,16 @@ int run_import(const Options& options, const Plugin& plugin) {
   std::ostream& info = options.format == Format::Table ? std::cout : std::cerr;
   info << description_line(plugin) << "\n";
 
-  struct sigaction action {};
-  action.sa_handler = on_interrupt;
-  action.sa_flags = SA_RESETHAND;  // a second Ctrl-C ends payhost at once
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
+  catch_first_interrupt(on_interrupt);
 
   g_run.plugin = &plugin;
-  g_run.show_progress = !options.quiet && ::isatty(STDERR_FILENO);
+  g_run.show_progress = !options.quiet && stderr_is_terminal();
   if (const char* n = std::getenv("PAYHOST_TEST_INTERRUPT_AFTER"); n && *n) {
     g_run.interrupt_after = std::atoi(n);
   }
   TRecordList* list = nullptr;
   plugin.do_import(0, on_import_event, &list);
-  std::signal(SIGINT, SIG_DFL);
+  release_interrupt();
 
   if (g_run.cancelled) {
     std::cerr << "payhost: the workbook prompt was cancelled\n";
@@ -208,6 +190,7 @@ int run_import(const Options& options, const Plugin& plugin) {
 
 int main(int argc, char** argv) {
   using namespace payhost;
+  prepare_console();
   std::string error;
   auto options = parse_options(argc, argv, error);
   if (!options) {

@@ -1,10 +1,10 @@
 // Record texts for people (an aligned table) and for programs (CSV, JSON).
 #include "records_output.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cstdio>
+
+#include "system.h"
 
 namespace payhost {
 namespace {
@@ -94,36 +94,6 @@ std::vector<std::vector<std::string>> rows_of(const TRecordList* list) {
 }
 
 }  // namespace
-
-std::string gbk_to_utf8(const std::string& gbk) {
-  // One descriptor for the whole run: a run converts eight fields of every record.
-  struct Descriptor {
-    iconv_t cd = iconv_open("UTF-8", "CP936");
-    ~Descriptor() {
-      if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-    }
-  };
-  static Descriptor descriptor;
-  iconv_t cd = descriptor.cd;
-  if (cd == reinterpret_cast<iconv_t>(-1)) return gbk;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string out(gbk.size() * 3 + 4, '\0');
-  char* in = const_cast<char*>(gbk.data());
-  std::size_t in_left = gbk.size();
-  char* o = out.data();
-  std::size_t out_left = out.size();
-  while (in_left > 0) {
-    if (iconv(cd, &in, &in_left, &o, &out_left) != static_cast<std::size_t>(-1)) break;
-    // Not GBK: show one "?" for the offending byte and go on.
-    *o++ = '?';
-    --out_left;
-    ++in;
-    --in_left;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  out.resize(out.size() - out_left);
-  return out;
-}
 
 std::vector<std::string> record_columns(const TCustomerRecord& record) {
   const TCustomerInfo& info = record.Info;

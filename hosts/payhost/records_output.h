@@ -14,9 +14,6 @@ namespace payhost {
 // One record as UTF-8 texts: the record number, then the seven fields.
 std::vector<std::string> record_columns(const TCustomerRecord& record);
 
-// GBK bytes to UTF-8; a byte sequence that is not GBK becomes "?".
-std::string gbk_to_utf8(const std::string& gbk);
-
 void print_records(std::ostream& out, const TRecordList* list, Format format);
 
 }  // namespace payhost

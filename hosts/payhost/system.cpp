@@ -1,0 +1,164 @@
+// The operating system's side of payhost: dlopen, iconv and POSIX signals, or their Windows
+// counterparts.
+#include "system.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <iconv.h>
+#include <unistd.h>
+#endif
+
+#include <csignal>
+#include <cstdio>
+#include <vector>
+
+namespace payhost {
+
+#ifdef _WIN32
+const char* const kPluginFileName = "sheetport.dll";
+
+bool Library::open(const std::string& path, std::string& error) {
+  HMODULE module = LoadLibraryA(path.c_str());
+  if (module == nullptr) {
+    error = "cannot load " + path + ": Windows error " + std::to_string(GetLastError());
+    return false;
+  }
+  handle_ = module;
+  return true;
+}
+
+void* Library::symbol(const char* name) const {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle_), name));
+}
+
+std::string executable_folder() {
+  std::vector<char> buf(32768);
+  DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+  if (n == 0 || n >= buf.size()) return ".";
+  std::string path(buf.data(), n);
+  auto cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? "." : path.substr(0, cut);
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+  return folder + "\\" + name;
+}
+
+bool file_exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string gbk_to_utf8(const std::string& gbk) {
+  if (gbk.empty()) return {};
+  int size = static_cast<int>(gbk.size());
+  int n = MultiByteToWideChar(936, 0, gbk.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(936, 0, gbk.data(), size, wide.data(), n);
+  int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(m), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, out.data(), m, nullptr, nullptr);
+  return out;
+}
+
+void catch_first_interrupt(void (*handler)(int)) {
+  // The C runtime puts the default back before it calls the handler.
+  std::signal(SIGINT, handler);
+}
+
+void release_interrupt() {
+  std::signal(SIGINT, SIG_DFL);
+}
+
+bool stderr_is_terminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
+
+void prepare_console() {
+  SetConsoleOutputCP(CP_UTF8);
+}
+#else
+const char* const kPluginFileName = "libsheetport.so";
+
+bool Library::open(const std::string& path, std::string& error) {
+  handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle_ == nullptr) {
+    error = "cannot load " + path + ": " + ::dlerror();
+    return false;
+  }
+  return true;
+}
+
+void* Library::symbol(const char* name) const {
+  return ::dlsym(handle_, name);
+}
+
+std::string executable_folder() {
+  std::vector<char> buf(4096);
+  ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) return ".";
+  std::string path(buf.data(), static_cast<std::size_t>(n));
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+std::string join(const std::string& folder, const std::string& name) {
+  return folder + "/" + name;
+}
+
+bool file_exists(const std::string& path) {
+  return ::access(path.c_str(), F_OK) == 0;
+}
+
+std::string gbk_to_utf8(const std::string& gbk) {
+  // One descriptor for the whole run: a run converts eight fields of every record.
+  struct Descriptor {
+    iconv_t cd = iconv_open("UTF-8", "CP936");
+    ~Descriptor() {
+      if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+  };
+  static Descriptor descriptor;
+  iconv_t cd = descriptor.cd;
+  if (cd == reinterpret_cast<iconv_t>(-1)) return gbk;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string out(gbk.size() * 3 + 4, '\0');
+  char* in = const_cast<char*>(gbk.data());
+  std::size_t in_left = gbk.size();
+  char* o = out.data();
+  std::size_t out_left = out.size();
+  while (in_left > 0) {
+    if (iconv(cd, &in, &in_left, &o, &out_left) != static_cast<std::size_t>(-1)) break;
+    // Not GBK: show one "?" for the offending byte and go on.
+    *o++ = '?';
+    --out_left;
+    ++in;
+    --in_left;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize(out.size() - out_left);
+  return out;
+}
+
+void catch_first_interrupt(void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGINT, &action, nullptr);
+}
+
+void release_interrupt() {
+  std::signal(SIGINT, SIG_DFL);
+}
+
+bool stderr_is_terminal() {
+  return ::isatty(STDERR_FILENO) != 0;
+}
+
+void prepare_console() {}
+#endif
+
+}  // namespace payhost
