@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # payhost end to end: the sample import, every exit status, and a Ctrl-C in the middle of a run.
-# Usage: payhost_test.py PAYHOST REPO_ROOT
+# Usage: payhost_test.py PAYHOST REPO_ROOT [EMULATOR]   (EMULATOR runs a Windows payhost.exe)
 import datetime
 import os
 import shutil
@@ -11,7 +11,7 @@ import unittest
 
 import xlwt
 
-PAYHOST = None
+PAYHOST = None  # the command that runs payhost: [EMULATOR] PAYHOST
 ROOT = None
 
 
@@ -24,7 +24,7 @@ def run(args, script_lines, env_extra=None, cwd=None):
     env.pop("PAYHOST_TEST_INTERRUPT_AFTER", None)
     env.update(env_extra or {})
     try:
-        return subprocess.run([PAYHOST] + args, capture_output=True, env=env, cwd=cwd or ROOT,
+        return subprocess.run(PAYHOST + args, capture_output=True, env=env, cwd=cwd or ROOT,
                               timeout=120)
     finally:
         os.unlink(script)
@@ -128,5 +128,7 @@ class Payhost(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    PAYHOST, ROOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    PAYHOST, ROOT = [os.path.abspath(sys.argv[1])], os.path.abspath(sys.argv[2])
+    if len(sys.argv) > 3 and sys.argv[3]:
+        PAYHOST.insert(0, sys.argv[3])
     unittest.main(argv=sys.argv[:1], verbosity=2)
