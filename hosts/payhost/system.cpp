@@ -3,6 +3,7 @@
 #include "system.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -78,6 +79,8 @@ bool stderr_is_terminal() {
 
 void prepare_console() {
   SetConsoleOutputCP(CP_UTF8);
+  // The records go out as on Linux, each line ending in "\n" alone.
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 #else
 const char* const kPluginFileName = "libsheetport.so";

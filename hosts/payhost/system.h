@@ -41,7 +41,7 @@ void release_interrupt();
 bool stderr_is_terminal();
 
 // Lets a console show the UTF-8 that payhost prints (Windows consoles default to the ANSI code
-// page).
+// page), with lines ending as on Linux.
 void prepare_console();
 
 }  // namespace payhost

@@ -235,7 +235,11 @@ TEST(TFrmSetExcelINI, EmptyParamPathUsesPlugInsBesideTheProgram) {
   EXPECT_THAT(run.transcript, Not(HasSubstr("error")));
   TFrmSetExcelINI form;
   form.LoadSettings();
+#ifdef _WIN32
+  EXPECT_THAT(form.ConfigFilePath, HasSubstr("\\PlugIns\\Unfixed.ini"));
+#else
   EXPECT_THAT(form.ConfigFilePath, HasSubstr("/PlugIns/Unfixed.ini"));
+#endif
 }
 
 }  // namespace
