@@ -47,10 +47,9 @@ int32_t run_exec(const GridportApplication* application, const GridportScreen* s
   const GridportDataSet* dataset = host_grid.dataset_table();
   if (dataset == nullptr || !host::DataSet(*dataset, host_grid.codec()).Active()) {
     // The caption is the one this message always had, whatever the plug-in is called.
-    auto pressed =
-        gridport::application().message_box("详细：待导入数据集未打开！", "Sheetport",
-                                            ui::MessageIcon::Warning, ui::MessageButtons::Ok);
-    return host::button_code(pressed);
+    return gridport::application().message_box_result("详细：待导入数据集未打开！", "Sheetport",
+                                                      ui::MessageIcon::Warning,
+                                                      ui::MessageButtons::Ok);
   }
   Tfrm_Import form(host_grid);
   CurrentDialog current(form);

@@ -57,8 +57,7 @@ ui::DialogButton button_from_code(int32_t code) {
   }
 }
 
-}  // namespace
-
+// A button as the host's message box would have returned it.
 int32_t button_code(ui::DialogButton button) {
   switch (button) {
     case ui::DialogButton::Cancel:
@@ -72,6 +71,8 @@ int32_t button_code(ui::DialogButton button) {
   }
   return GRIDPORT_ID_OK;
 }
+
+}  // namespace
 
 std::string TextCodec::to_host(std::string_view text) const {
   return utf8 ? std::string(text) : platform::utf8_to_gbk(text);
@@ -92,14 +93,17 @@ TextCodec Application::codec() const {
 
 ui::DialogButton Application::message_box(const std::string& text, const std::string& caption,
                                           ui::MessageIcon icon, ui::MessageButtons buttons) const {
+  return button_from_code(message_box_result(text, caption, icon, buttons));
+}
+
+int32_t Application::message_box_result(const std::string& text, const std::string& caption,
+                                        ui::MessageIcon icon, ui::MessageButtons buttons) const {
   if (!GRIDPORT_USABLE(GridportApplication, table_, message_box)) {
-    return ui::toolkit().message_box(text, caption, icon, buttons);
+    return button_code(ui::toolkit().message_box(text, caption, icon, buttons));
   }
   TextCodec c = codec();
-  int32_t pressed =
-      table_->message_box(table_->context, c.to_host(text).c_str(), c.to_host(caption).c_str(),
-                          icon_code(icon), buttons_code(buttons));
-  return button_from_code(pressed);
+  return table_->message_box(table_->context, c.to_host(text).c_str(), c.to_host(caption).c_str(),
+                             icon_code(icon), buttons_code(buttons));
 }
 
 bool Application::has_error_display() const {

@@ -19,9 +19,6 @@ struct TextCodec {
   std::string from_host(const char* text) const;
 };
 
-// A message box's button as the host's message box would have returned it (GRIDPORT_ID_*).
-int32_t button_code(ui::DialogButton button);
-
 // The application object. A null table, or one without a message box or error display, gets
 // the plug-in's own through the user-interface toolkit.
 class Application {
@@ -31,6 +28,10 @@ class Application {
   TextCodec codec() const;
   ui::DialogButton message_box(const std::string& text, const std::string& caption,
                                ui::MessageIcon icon, ui::MessageButtons buttons) const;
+  // The same box, its result as the host's message box returned it (GRIDPORT_ID_*, or
+  // whatever else the host returned).
+  int32_t message_box_result(const std::string& text, const std::string& caption,
+                             ui::MessageIcon icon, ui::MessageButtons buttons) const;
   // Whether the host shows failures itself; without, they go to the toolkit's error display.
   bool has_error_display() const;
   void show_error(const std::string& message) const;

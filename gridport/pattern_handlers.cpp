@@ -12,16 +12,17 @@
 namespace gridport {
 namespace {
 
-// Moves the mapping grid back to its first row on every way out of a pattern handler.
+// Moves the mapping grid back to the table's first row on every way out of a pattern handler
+// once a file was chosen (a cancel leaves the current row where it was).
 class BackToFirstRow {
  public:
-  explicit BackToFirstRow(ui::DataGrid& grid) : grid_(grid) {}
-  ~BackToFirstRow() { grid_.set_current(0, grid_.current_column()); }
+  explicit BackToFirstRow(Tfrm_Import& form) : form_(form) {}
+  ~BackToFirstRow() { form_.first_mapping_row(); }
   BackToFirstRow(const BackToFirstRow&) = delete;
   BackToFirstRow& operator=(const BackToFirstRow&) = delete;
 
  private:
-  ui::DataGrid& grid_;
+  Tfrm_Import& form_;
 };
 
 // Holds the mapping grid's refresh while many rows change, and resumes it on every way out.
@@ -61,7 +62,6 @@ void Tfrm_Import::FormCreate() {
 }
 
 void Tfrm_Import::SpeedButton1Click() {
-  BackToFirstRow back(DataViewGrid);
   SavePat.file_name = default_pattern_file();
   std::string path;
   for (;;) {
@@ -76,6 +76,7 @@ void Tfrm_Import::SpeedButton1Click() {
     if (answer == ui::DialogButton::Yes) break;
     SavePat.file_name = path;
   }
+  BackToFirstRow back(*this);
   std::vector<PatternLine> lines;
   for (std::size_t row = 0; row < CdsFieldList.RecordCount(); ++row) {
     lines.push_back(
@@ -86,10 +87,10 @@ void Tfrm_Import::SpeedButton1Click() {
 }
 
 void Tfrm_Import::SpeedButton2Click() {
-  BackToFirstRow back(DataViewGrid);
   OpenPat.file_name = default_pattern_file();
   auto chosen = ui::toolkit().open_file(OpenPat);
   if (!chosen || chosen->empty()) return;
+  BackToFirstRow back(*this);
   // Read whole before any row changes, so a file that fails changes nothing.
   std::vector<PatternLine> lines = read_pattern_file(*chosen);
 

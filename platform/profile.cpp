@@ -150,7 +150,7 @@ void IniDocument::set(std::string_view section, std::string_view key, std::strin
   std::string entry = std::string(key) + "=" + std::string(value);
   auto header = find_section(section);
   if (!header) {
-    lines_.push_back("[" + std::string(section) + "]");
+    lines_.push_back(std::string("[").append(section).append("]"));
     lines_.push_back(entry);
     return;
   }

@@ -54,7 +54,7 @@ std::optional<int> entry_integer(std::string_view text) {
 }
 
 std::string not_an_integer_message(std::string_view text) {
-  return "'" + std::string(text) + "' is not a valid integer value";
+  return std::string("'").append(text).append("' is not a valid integer value");
 }
 
 std::optional<EntryProblem> check_entries(const ConfigEntries& entries) {

@@ -24,6 +24,8 @@ constexpr const char* kUsage =
     "  --format tsv|csv|json   output shape (default tsv: tab-separated, with \\\\ \\t \\n \\r\n"
     "                          escapes inside cells)\n"
     "  --encoding utf8|gbk     output encoding (default utf8)\n"
+    "  --raw                   the header line as the sheet has it (empty and repeated names\n"
+    "                          unchanged), to compare with another reader's dump; tsv or csv\n"
     "  --help                  this text\n"
     "The first line of TSV and CSV output holds the field names. Exit status: 0 on success,\n"
     "2 with a one-line message on standard error for any failure.\n";
@@ -37,6 +39,7 @@ struct Options {
   std::optional<std::string> sheet, table, where;
   wbq::Format format = wbq::Format::Tsv;
   bool gbk = false;
+  bool raw = false;
   bool help = false;
 };
 
@@ -59,6 +62,8 @@ Options parse_args(int argc, char** argv) {
     };
     if (arg == "--help" || arg == "-h") {
       o.help = true;
+    } else if (arg == "--raw") {
+      o.raw = true;
     } else if (arg == "--sheet") {
       o.sheet = value();
     } else if (arg == "--table") {
@@ -93,6 +98,9 @@ Options parse_args(int argc, char** argv) {
   if (o.file.empty()) throw Usage("no workbook named");
   if (o.sheet && o.table) throw Usage("give --sheet or --table, not both");
   if (o.where && !o.sheet && !o.table) throw Usage("--where needs --sheet or --table");
+  if (o.raw && !o.sheet && !o.table) throw Usage("--raw needs --sheet or --table");
+  // JSON keys records by field name, which a raw header does not give uniquely.
+  if (o.raw && o.format == wbq::Format::Json) throw Usage("--raw prints tsv or csv, not json");
   return o;
 }
 
@@ -135,7 +143,7 @@ int run(const Options& o) {
   wbq::RecordWriter writer(o.format);
   std::vector<std::string> names;
   for (std::size_t i = 0; i < query.FieldCount(); ++i) names.push_back(query.Fields(i).FieldName());
-  writer.header(out.buffer(), names);
+  writer.header(out.buffer(), o.raw ? query.header_texts() : names);
   for (query.First(); !query.Eof(); query.Next()) {
     writer.begin_record(out.buffer());
     for (std::size_t i = 0; i < names.size(); ++i)

@@ -155,6 +155,11 @@ bool Form::settle_close() {
   return true;
 }
 
+void Form::end_busy() {
+  if (busy_ > 0) --busy_;
+  if (busy_ == 0 && close_pending()) notify(Change::ModalResult);
+}
+
 void Form::update_actions() {
   // Copied: an update handler may not add or remove actions, but stay safe if one does.
   std::vector<Action*> actions = actions_;

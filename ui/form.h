@@ -22,6 +22,18 @@ enum class FormPosition { Designed, ScreenCenter, DesktopCenter };
 // create() as the constructor's last statement so that on_create runs once everything exists.
 class Form {
  public:
+  // Marks the form busy for a scope (see begin_busy).
+  class BusyScope {
+   public:
+    explicit BusyScope(Form& form) : form_(form) { form_.begin_busy(); }
+    ~BusyScope() { form_.end_busy(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    Form& form_;
+  };
+
   // `name` is what scripts and transcripts call the form: the dialog's class name, e.g.
   // "TFrmSetExcelINI".
   explicit Form(std::string name);
@@ -106,6 +118,14 @@ class Form {
   bool settle_close();
   // Runs every action's update handler (the idle refresh of a real toolkit).
   void update_actions();
+  // A handler that runs a long loop and lets messages be processed as it goes (an import run)
+  // marks the form busy for its duration: a close asked for meanwhile is settled by the modal
+  // loop once the handler has returned, never in the middle, and a toolkit may bring the screen
+  // up to date less often.
+  bool busy() const { return busy_ > 0; }
+  void begin_busy() { ++busy_; }
+  // Reports a close asked for while busy, so that the loop settles it now.
+  void end_busy();
   // The dialog keys a focused control leaves to its form: Return presses the default button,
   // Escape the cancel button, Tab (Shift+Tab) moves the focus along the tab sequence. Returns
   // true when the form took the key.
@@ -146,6 +166,7 @@ class Form {
   Control* focused_ = nullptr;
   ModalResult modal_result_ = ModalResult::None;
   bool created_ = false;
+  int busy_ = 0;
   Observer* observer_ = nullptr;
 };
 

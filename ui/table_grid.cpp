@@ -162,7 +162,8 @@ std::string DataGrid::describe() const {
       int f = table_.field_index(c.field);
       cells.push_back(f < 0 ? std::string() : table_.row(order_[r])[std::size_t(f)]);
     }
-    out += (r > 0 ? "," : "") + quote_list(cells);
+    if (r > 0) out += ',';
+    out += quote_list(cells);
   }
   out += "]";
   if (!order_.empty()) out += " current=" + std::to_string(row_) + "," + std::to_string(col_);

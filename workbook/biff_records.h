@@ -36,6 +36,14 @@ enum RecordType : std::uint16_t {
   kBof = 0x0809,
 };
 
+// The cell records of BIFF2 to BIFF4 that BIFF8 renumbered; some writers still put the old
+// numbers into BIFF8 files, with the BIFF8 layout up to the cached result.
+inline constexpr std::uint16_t kFormulaBiff3 = 0x0206, kFormulaBiff4 = 0x0406;
+// A cell record's type with the older numbers mapped to their BIFF8 number.
+inline std::uint16_t cell_record_type(std::uint16_t type) {
+  return type == kFormulaBiff3 || type == kFormulaBiff4 ? std::uint16_t{kFormula} : type;
+}
+
 inline std::uint16_t get16(const char* p) {
   auto b = reinterpret_cast<const unsigned char*>(p);
   return static_cast<std::uint16_t>(b[0] | b[1] << 8);

@@ -53,7 +53,10 @@ std::string number_text(double value) {
 
 void append_date_text(std::string& out, double serial, DateSystem system) {
   double last = system == DateSystem::From1900 ? kLastSerial1900 : kLastSerial1900 - 1462;
-  if (!std::isfinite(serial) || serial < 0 || serial >= last + 1) {
+  // The range is checked on the serial as rounded to the second: a value within half a second
+  // of the end of 9999-12-31 rounds into a day that has no date.
+  if (!std::isfinite(serial) || serial < 0 ||
+      std::round(serial * 86400.0) >= (last + 1) * 86400.0) {
     append_number_text(out, serial);
     return;
   }
@@ -87,7 +90,7 @@ void append_date_text(std::string& out, double serial, DateSystem system) {
   append_two(out, second_of_day % 60);
 }
 
-std::string_view error_text(std::uint8_t code) {
+std::string error_text(std::uint8_t code) {
   switch (code) {
     case 0x00:
       return "#NULL!";
@@ -106,7 +109,7 @@ std::string_view error_text(std::uint8_t code) {
     case 0x2B:
       return "#GETTING_DATA";
     default:
-      return "#ERR";
+      return "#ERR" + std::to_string(code);
   }
 }
 

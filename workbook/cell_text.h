@@ -17,8 +17,8 @@ std::string number_text(double value);
 // second. A serial outside the calendar (negative, past 9999-12-31) is written as a number.
 void append_date_text(std::string& out, double serial, DateSystem system);
 
-// "#N/A", "#DIV/0!", ... for a BIFF error code; "#ERR" + code for an unknown one.
-std::string_view error_text(std::uint8_t code);
+// "#N/A", "#DIV/0!", ... for a BIFF error code; "#ERR" + the code in decimal for an unknown one.
+std::string error_text(std::uint8_t code);
 
 // True when a number shown with this built-in number-format id is a date or time.
 bool is_builtin_date_format(int id);

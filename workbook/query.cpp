@@ -8,6 +8,7 @@
 
 #include "platform/error.h"
 #include "platform/text.h"
+#include "workbook/checked_sheet_reader.h"
 #include "workbook/query_text.h"
 #include "workbook/sql_filter.h"
 
@@ -81,12 +82,13 @@ void Query::Open() {
 }
 
 void Query::read_sheet(std::size_t sheet) {
-  auto reader = book_->open_sheet(sheet);
+  const std::string& sheet_name = book_->sheets().at(sheet).name;
+  CheckedSheetReader reader(book_->open_sheet(sheet), connection_.path(), sheet_name);
   spool_ = std::make_unique<RowSpool>();
   Row row, header;
   bool has_header = false;
   std::uint32_t min_column = UINT32_MAX, max_column = 0, last_row = 0;
-  while (reader->next_row(row)) {
+  while (reader.next_row(row)) {
     min_column = std::min(min_column, row.column(0));
     max_column = std::max(max_column, row.column(row.size() - 1));
     last_row = row.index;
@@ -98,20 +100,28 @@ void Query::read_sheet(std::size_t sheet) {
     }
   }
   fields_.clear();
+  header_texts_.clear();
   record_count_ = 0;
   if (!has_header) return;  // an empty sheet: no fields, no records
   first_column_ = min_column;
   first_record_row_ = header.index + 1;
-  record_count_ = last_row - header.index;
+  // The reader's order check makes last_row >= header.index; the count is still checked, as a
+  // wrapped count would turn a broken sheet into billions of empty records.
+  if (last_row < header.index)
+    throw platform::Error("The workbook \"" + connection_.path() + "\", sheet \"" + sheet_name +
+                          "\" cannot be read: its last row comes before its header row.");
+  record_count_ = std::size_t{last_row} - header.index;
   std::vector<std::string_view> names(max_column - min_column + 1);
   for (std::size_t i = 0; i < header.size(); ++i)
     names[header.column(i) - min_column] = header.text(i);
+  header_texts_.assign(names.begin(), names.end());
   // Field names must differ (also for SQL, which ignores case): repeats get a number. Sets keep
   // this linear, as a sheet may have thousands of columns, most without a name.
   std::unordered_set<std::string> taken;
   std::unordered_map<std::string, int> next_suffix;
   for (std::size_t k = 0; k < names.size(); ++k) {
-    std::string name = names[k].empty() ? "F" + std::to_string(k + 1) : std::string(names[k]);
+    std::string name(names[k]);
+    if (name.empty()) name.append("F").append(std::to_string(k + 1));
     std::string key = platform::ascii_upper(name);
     if (taken.count(key)) {
       int& suffix = next_suffix[key];
@@ -129,6 +139,7 @@ void Query::read_sheet(std::size_t sheet) {
 void Query::Close() {
   active_ = false;
   fields_.clear();
+  header_texts_.clear();
   spool_.reset();
   book_.reset();
   record_count_ = record_ = 0;

@@ -67,6 +67,9 @@ class Query {
   const Field* FindField(std::string_view name) const;
 
   const std::string& table() const { return table_; }
+  // The header row as the sheet has it, one text per field: empty where the cell is empty,
+  // repeats unchanged (FieldName makes them "F2", "RED1"), for dumps of the sheet itself.
+  const std::vector<std::string>& header_texts() const { return header_texts_; }
 
  private:
   friend class Field;
@@ -82,6 +85,7 @@ class Query {
 
   std::shared_ptr<Book> book_;
   std::vector<Field> fields_;
+  std::vector<std::string> header_texts_;
   std::unique_ptr<RowSpool> spool_;
   // Spooled rows hold worksheet coordinates; these map them to record and field numbers.
   std::uint32_t first_record_row_ = 0, first_column_ = 0;

@@ -72,6 +72,10 @@ class Book {
 
 // Each throws platform::Error naming the file and what is wrong with it.
 std::unique_ptr<Book> open_xls_book(const std::string& path);
-std::unique_ptr<Book> open_xlsx_book(const std::string& path);
+// chunk_bytes: how much of a part is inflated and parsed at a time. The result never depends on
+// it; tests and the fuzzer vary it to prove that.
+inline constexpr std::size_t kXlsxChunkBytes = 128 * 1024;
+std::unique_ptr<Book> open_xlsx_book(const std::string& path,
+                                     std::size_t chunk_bytes = kXlsxChunkBytes);
 
 }  // namespace workbook

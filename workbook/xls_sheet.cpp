@@ -23,7 +23,7 @@ struct CellRef {
 };
 
 bool is_cell_record(std::uint16_t type) {
-  switch (type) {
+  switch (biff::cell_record_type(type)) {
     case biff::kNumber:
     case biff::kRk:
     case biff::kMulRk:
@@ -220,7 +220,7 @@ class XlsSheetReader : public SheetReader {
       if (d.size() < size) fail_row(ref.row, "a cell record is truncated");
     };
     std::uint16_t xf = get16(d.data() + 4);
-    switch (record.type) {
+    switch (biff::cell_record_type(record.type)) {
       case biff::kNumber:
         need(14);
         append_number(biff::get_double(d.data() + 6), xf);

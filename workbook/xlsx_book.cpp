@@ -13,9 +13,11 @@ namespace {
 
 class XlsxBook : public Book {
  public:
-  explicit XlsxBook(const std::string& path) : zip_(path), workbook_(read_workbook(zip_)) {
+  XlsxBook(const std::string& path, std::size_t chunk_bytes)
+      : zip_(path), workbook_(read_workbook(zip_)), chunk_bytes_(chunk_bytes) {
     for (const auto& sheet : workbook_.sheets) sheets_.push_back(sheet.info);
-    if (!workbook_.shared_strings_part.empty()) strings_.load(zip_, workbook_.shared_strings_part);
+    if (!workbook_.shared_strings_part.empty())
+      strings_.load(zip_, workbook_.shared_strings_part, chunk_bytes_);
     date_styles_ = read_date_styles(zip_, workbook_.styles_part);
   }
 
@@ -28,13 +30,15 @@ class XlsxBook : public Book {
     if (sheet.part.empty())
       zip_.fail("the part of the sheet \"" + sheet.info.name + "\" is missing");
     return std::make_unique<XlsxSheetReader>(
-        zip_, sheet.part, sheet.info.name,
-        XlsxSheetContext{&strings_, &date_styles_, workbook_.date_system});
+        zip_.open(sheet.part), "\"" + zip_.path() + "\", sheet \"" + sheet.info.name + "\"",
+        "part " + sheet.part, XlsxSheetContext{&strings_, &date_styles_, workbook_.date_system},
+        chunk_bytes_);
   }
 
  private:
   ZipArchive zip_;
   XlsxWorkbook workbook_;
+  std::size_t chunk_bytes_;
   std::vector<SheetInfo> sheets_;
   SharedStrings strings_;
   std::vector<bool> date_styles_;
@@ -42,8 +46,8 @@ class XlsxBook : public Book {
 
 }  // namespace
 
-std::unique_ptr<Book> open_xlsx_book(const std::string& path) {
-  return std::make_unique<XlsxBook>(path);
+std::unique_ptr<Book> open_xlsx_book(const std::string& path, std::size_t chunk_bytes) {
+  return std::make_unique<XlsxBook>(path, chunk_bytes);
 }
 
 }  // namespace workbook

@@ -1,6 +1,7 @@
 // Relationships, workbook and styles parts of an .xlsx package.
 #include "workbook/xlsx_parts.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
@@ -17,10 +18,13 @@ std::string describe_part(const ZipArchive& zip, std::string_view part) {
 
 void parse_part(ZipArchive& zip, const std::string& part, XmlHandler& handler) {
   XmlParser parser(handler, describe_part(zip, part));
-  auto entry = zip.open(part);
-  std::string buffer(65536, '\0');
+  parse_source(*zip.open(part), parser, 65536);
+}
+
+void parse_source(ByteSource& source, XmlParser& parser, std::size_t chunk_bytes) {
+  std::string buffer(std::max<std::size_t>(chunk_bytes, 1), '\0');
   while (true) {
-    std::size_t n = entry->read(buffer.data(), buffer.size());
+    std::size_t n = source.read(buffer.data(), buffer.size());
     parser.feed(buffer.data(), n, n == 0);
     if (n == 0) break;
   }
@@ -69,8 +73,8 @@ std::string rels_part_of(const std::string& part) {
 
 class RelationshipsHandler : public XmlHandler {
  public:
-  RelationshipsHandler(const std::string& owner, std::vector<Relationship>& out)
-      : owner_(owner), out_(out) {}
+  RelationshipsHandler(const std::string& owner, std::vector<Relationship>& out, std::string where)
+      : owner_(owner), out_(out), where_(std::move(where)) {}
   void start(std::string_view name, const char** attrs) override {
     if (name != "Relationship") return;
     const char* mode = xml_attribute(attrs, "TargetMode");
@@ -80,7 +84,9 @@ class RelationshipsHandler : public XmlHandler {
     const char* target = xml_attribute(attrs, "Target");
     if (!id || !type || !target) return;
     if (out_.size() >= limits::kMaxSheets * 2ull)
-      throw platform::Error("The package lists too many relationships.");
+      throw platform::Error("The workbook " + where_ +
+                            " lists more relationships than the limit of " +
+                            std::to_string(limits::kMaxSheets * 2ull) + ".");
     out_.push_back({id, type, resolve_target(owner_, target)});
   }
   void end(std::string_view) override {}
@@ -88,18 +94,20 @@ class RelationshipsHandler : public XmlHandler {
  private:
   const std::string& owner_;
   std::vector<Relationship>& out_;
+  std::string where_;
 };
 
 class WorkbookHandler : public XmlHandler {
  public:
-  explicit WorkbookHandler(XlsxWorkbook& book) : book_(book) {}
+  WorkbookHandler(XlsxWorkbook& book, std::string where) : book_(book), where_(std::move(where)) {}
   void start(std::string_view name, const char** attrs) override {
     if (name == "sheet") {
       const char* sheet_name = xml_attribute(attrs, "name");
       const char* id = xml_attribute(attrs, "id");
       if (!sheet_name) return;
       if (book_.sheets.size() >= limits::kMaxSheets)
-        throw platform::Error("The workbook lists too many sheets.");
+        throw platform::Error("The workbook " + where_ + " lists more sheets than the limit of " +
+                              std::to_string(limits::kMaxSheets) + ".");
       XlsxSheet sheet;
       sheet.info.name = sheet_name;
       sheet.part = id ? id : "";  // the relationship id until resolved
@@ -114,6 +122,7 @@ class WorkbookHandler : public XmlHandler {
 
  private:
   XlsxWorkbook& book_;
+  std::string where_;
 };
 
 }  // namespace
@@ -122,7 +131,7 @@ std::vector<Relationship> read_relationships(ZipArchive& zip, const std::string&
   std::vector<Relationship> out;
   std::string rels = rels_part_of(part);
   if (!zip.contains(rels)) return out;
-  RelationshipsHandler handler(part, out);
+  RelationshipsHandler handler(part, out, describe_part(zip, rels));
   parse_part(zip, rels, handler);
   return out;
 }
@@ -134,7 +143,7 @@ XlsxWorkbook read_workbook(ZipArchive& zip) {
   if (book.part.empty() || !zip.contains(book.part)) book.part = "xl/workbook.xml";
   if (!zip.contains(book.part))
     zip.fail("it is a zip file but not an .xlsx workbook (it has no workbook part)");
-  WorkbookHandler handler(book);
+  WorkbookHandler handler(book, describe_part(zip, book.part));
   parse_part(zip, book.part, handler);
 
   auto rels = read_relationships(zip, book.part);
@@ -160,20 +169,24 @@ namespace {
 
 class StylesHandler : public XmlHandler {
  public:
-  explicit StylesHandler(std::vector<bool>& dates) : dates_(dates) {}
+  StylesHandler(std::vector<bool>& dates, std::string where)
+      : dates_(dates), where_(std::move(where)) {}
   void start(std::string_view name, const char** attrs) override {
     if (name == "numFmt") {
       const char* id = xml_attribute(attrs, "numFmtId");
       const char* code = xml_attribute(attrs, "formatCode");
       if (!id || !code) return;
       if (custom_.size() >= limits::kMaxNumberFormats)
-        throw platform::Error("The styles list too many number formats.");
+        throw platform::Error("The workbook " + where_ +
+                              " lists more number formats than the limit of " +
+                              std::to_string(limits::kMaxNumberFormats) + ".");
       custom_[std::atoi(id)] = is_date_format_code(code);
     } else if (name == "cellXfs") {
       in_cell_xfs_ = true;
     } else if (name == "xf" && in_cell_xfs_) {
       if (dates_.size() >= limits::kMaxCellFormats)
-        throw platform::Error("The styles list more cell formats than the limit of " +
+        throw platform::Error("The workbook " + where_ +
+                              " lists more cell formats than the limit of " +
                               std::to_string(limits::kMaxCellFormats) + ".");
       const char* id = xml_attribute(attrs, "numFmtId");
       int fmt = id ? std::atoi(id) : 0;
@@ -187,6 +200,7 @@ class StylesHandler : public XmlHandler {
 
  private:
   std::vector<bool>& dates_;
+  std::string where_;
   std::unordered_map<int, bool> custom_;  // a custom code may redefine a built-in id
   bool in_cell_xfs_ = false;
 };
@@ -196,7 +210,7 @@ class StylesHandler : public XmlHandler {
 std::vector<bool> read_date_styles(ZipArchive& zip, const std::string& styles_part) {
   std::vector<bool> dates;
   if (styles_part.empty()) return dates;
-  StylesHandler handler(dates);
+  StylesHandler handler(dates, describe_part(zip, styles_part));
   parse_part(zip, styles_part, handler);
   return dates;
 }

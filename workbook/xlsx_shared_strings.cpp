@@ -5,6 +5,7 @@
 #include "workbook/limits.h"
 #include "workbook/xlsx_parts.h"
 #include "workbook/xlsx_text.h"
+#include "workbook/zip_archive.h"
 
 namespace workbook {
 
@@ -79,11 +80,16 @@ class SharedStringsHandler : public XmlHandler {
   bool in_si_ = false;
 };
 
-void SharedStrings::load(ZipArchive& zip, const std::string& part) {
+void SharedStrings::load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes) {
+  load(*zip.open(part), describe_part(zip, part), chunk_bytes);
+}
+
+void SharedStrings::load(ByteSource& source, const std::string& where, std::size_t chunk_bytes) {
   text_.clear();
   ends_.clear();
-  SharedStringsHandler handler(*this, describe_part(zip, part));
-  parse_part(zip, part, handler);
+  SharedStringsHandler handler(*this, where);
+  XmlParser parser(handler, where);
+  parse_source(source, parser, chunk_bytes);
   text_.shrink_to_fit();
   ends_.shrink_to_fit();
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "workbook/byte_source.h"
 #include "workbook/xml_parser.h"
 
 namespace workbook {
@@ -21,7 +22,9 @@ class SharedStrings {
     return std::string_view(text_).substr(begin, ends_[i] - begin);
   }
   // Reads the part; throws platform::Error naming file and part when it is broken or too big.
-  void load(ZipArchive& zip, const std::string& part);
+  void load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes);
+  // The same from any source; where names the file and part for messages.
+  void load(ByteSource& source, const std::string& where, std::size_t chunk_bytes);
 
  private:
   friend class SharedStringsHandler;

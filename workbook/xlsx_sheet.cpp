@@ -1,6 +1,7 @@
 // The worksheet part's markup (<row>, <c>, <v>, <is>) turned into rows of cell texts.
 #include "workbook/xlsx_sheet.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,11 @@
 namespace workbook {
 namespace {
 
-constexpr std::size_t kChunkBytes = 128 * 1024;
+// A failure already worded with file, sheet and row.
+class SheetFailure : public platform::Error {
+ public:
+  using platform::Error::Error;
+};
 
 // "2024-03-01T10:20:30Z" or "2024-03-01T00:00:00" as the cell-text rule writes dates.
 void append_iso_date(std::string& out, std::string_view v) {
@@ -38,26 +43,40 @@ void append_iso_date(std::string& out, std::string_view v) {
 
 }  // namespace
 
-XlsxSheetReader::XlsxSheetReader(ZipArchive& zip, const std::string& part, std::string sheet_name,
-                                 XlsxSheetContext context)
-    : entry_(zip.open(part)),
-      where_("\"" + zip.path() + "\", sheet \"" + sheet_name + "\""),
+XlsxSheetReader::XlsxSheetReader(std::unique_ptr<ByteSource> source, std::string where,
+                                 std::string part_where, XlsxSheetContext context,
+                                 std::size_t chunk_bytes)
+    : source_(std::move(source)),
+      where_(std::move(where)),
       context_(context),
-      parser_(*this, describe_part(zip, part)),
-      chunk_(kChunkBytes, '\0') {
+      parser_(*this, std::move(part_where)),
+      chunk_(std::max<std::size_t>(chunk_bytes, 1), '\0') {
   // Parse up to the sheet data so that the declared range is known before the first row.
   while (!seen_sheet_data_ && !eof_) pump();
 }
 
 void XlsxSheetReader::pump() {
-  std::size_t n = entry_->read(chunk_.data(), chunk_.size());
+  std::size_t n = source_->read(chunk_.data(), chunk_.size());  // a zip failure names the file
   eof_ = n == 0;
-  parser_.feed(chunk_.data(), n, eof_);
+  try {
+    parser_.feed(chunk_.data(), n, eof_);
+  } catch (const SheetFailure&) {
+    throw;
+  } catch (const platform::Error& e) {
+    // The parser's and the string collector's messages, worded as the problem of this sheet.
+    std::string problem = e.what();
+    if (!problem.empty() && problem.back() == '.') problem.pop_back();
+    if (!problem.empty() && problem[0] >= 'A' && problem[0] <= 'Z') problem[0] += 'a' - 'A';
+    fail(problem);
+  }
 }
 
 bool XlsxSheetReader::next_row(Row& row) {
   while (head_ == count_) {
     if (eof_) return false;
+    // Every finished row is handed out; a row the last chunk ended in is still being filled at
+    // pending_[count_] and moves to the front with the queue.
+    if (in_row_) std::swap(pending_[0], pending_[count_]);
     head_ = count_ = 0;
     pump();
   }
@@ -65,9 +84,13 @@ bool XlsxSheetReader::next_row(Row& row) {
   return true;
 }
 
+void XlsxSheetReader::fail(const std::string& problem) const {
+  std::string row = in_row_ ? ", row " + std::to_string(std::uint64_t{row_} + 1) : "";
+  throw SheetFailure("The workbook " + where_ + row + " cannot be read: " + problem + ".");
+}
+
 void XlsxSheetReader::fail_cell(const std::string& what) const {
-  throw platform::Error("The workbook " + where_ + ", cell " + column_letters(column_) +
-                        std::to_string(row_ + 1) + ": " + what + ".");
+  fail("cell " + column_letters(column_) + std::to_string(std::uint64_t{row_} + 1) + ": " + what);
 }
 
 void XlsxSheetReader::start(std::string_view name, const char** attrs) {
@@ -102,23 +125,19 @@ void XlsxSheetReader::start_row(const char** attrs) {
   const char* r = xml_attribute(attrs, "r");
   if (r) {
     auto n = parse_row_number(r);
-    if (!n)
-      throw platform::Error("The workbook " + where_ + " has a row numbered \"" + std::string(r) +
-                            "\", which is not a row of a worksheet.");
+    if (!n) fail("a row is numbered \"" + std::string(r) + "\", which is not a row of a worksheet");
     row_ = *n;
   } else {
     if (last_row_ + 1 >= limits::kMaxRows)
-      throw platform::Error("The workbook " + where_ + " has more rows than the limit of " +
-                            std::to_string(limits::kMaxRows) + ".");
+      fail("it has more rows than the limit of " + std::to_string(limits::kMaxRows));
     row_ = static_cast<std::uint32_t>(last_row_ + 1);
   }
+  in_row_ = true;
   if (static_cast<std::int64_t>(row_) <= last_row_)
-    throw platform::Error("The workbook " + where_ + " lists row " + std::to_string(row_ + 1) +
-                          " after row " + std::to_string(last_row_ + 1) + " (rows out of order).");
+    fail("it comes after row " + std::to_string(last_row_ + 1) + " (rows out of order)");
   last_row_ = row_;
   last_column_ = -1;
   row_text_bytes_ = 0;
-  in_row_ = true;
   if (count_ == pending_.size()) pending_.emplace_back();
   pending_[count_].clear();
   pending_[count_].index = row_;
@@ -140,14 +159,12 @@ void XlsxSheetReader::start_cell(const char** attrs) {
   if (r) {
     auto ref = parse_cell_ref(r);
     if (!ref)
-      throw platform::Error("The workbook " + where_ + " has a cell \"" + std::string(r) +
-                            "\", which is not a cell of a worksheet.");
+      fail("a cell is named \"" + std::string(r) + "\", which is not a cell of a worksheet");
     column_ = ref->column;
   } else {
     if (last_column_ + 1 >= limits::kMaxColumns)
-      throw platform::Error("The workbook " + where_ + " has more columns in row " +
-                            std::to_string(row_ + 1) + " than the limit of " +
-                            std::to_string(limits::kMaxColumns) + ".");
+      fail("it has more cells than the limit of " + std::to_string(limits::kMaxColumns) +
+           " columns");
     column_ = static_cast<std::uint32_t>(last_column_ + 1);
   }
   if (static_cast<std::int64_t>(column_) <= last_column_)
@@ -196,7 +213,7 @@ void XlsxSheetReader::text(std::string_view t) {
       fail_cell("the value is longer than a cell can hold");
     value_.append(t);
   } else if (in_inline_) {
-    inline_item_.text(t, where_);
+    inline_item_.text(t, "an inline string");
   }
 }
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "workbook/byte_source.h"
 #include "workbook/cell_text.h"
 #include "workbook/reader.h"
 #include "workbook/xlsx_shared_strings.h"
 #include "workbook/xml_parser.h"
-#include "workbook/zip_archive.h"
 
 namespace workbook {
 
@@ -20,11 +20,13 @@ struct XlsxSheetContext {
   DateSystem date_system;
 };
 
-// The archive, strings and styles must outlive the reader.
+// The strings and styles (and the archive behind the source) must outlive the reader.
 class XlsxSheetReader : public SheetReader, private XmlHandler {
  public:
-  XlsxSheetReader(ZipArchive& zip, const std::string& part, std::string sheet_name,
-                  XlsxSheetContext context);
+  // where: the file and sheet for messages ("\"a.xlsx\", sheet \"S\""); part_where: the file
+  // and part, for messages about the XML. chunk_bytes: how much is inflated and parsed at a time.
+  XlsxSheetReader(std::unique_ptr<ByteSource> source, std::string where, std::string part_where,
+                  XlsxSheetContext context, std::size_t chunk_bytes = kXlsxChunkBytes);
   bool next_row(Row& row) override;
   std::optional<Range> declared_range() const override { return declared_; }
 
@@ -36,9 +38,11 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void start_row(const char** attrs);
   void start_cell(const char** attrs);
   void finish_cell();
+  // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row)
+  [[noreturn]] void fail(const std::string& problem) const;
   [[noreturn]] void fail_cell(const std::string& what) const;
 
-  std::unique_ptr<ZipArchive::Entry> entry_;
+  std::unique_ptr<ByteSource> source_;
   std::string where_;
   XlsxSheetContext context_;
   XmlParser parser_;

@@ -40,11 +40,14 @@ ZipArchive::ZipArchive(std::string path) : path_(std::move(path)) {
     if (unzGetCurrentFileInfo64(handle_, &file, name, sizeof name, nullptr, 0, nullptr, 0) !=
         UNZ_OK)
       fail("its zip directory is damaged");
+    // A longer name would be cut to the buffer and could then match another part's.
+    if (file.size_filename >= sizeof name)
+      fail("a part name in its zip directory is longer than " + std::to_string(sizeof name - 1) +
+           " bytes");
     unz64_file_pos pos{};
-    unzGetFilePos64(handle_, &pos);
-    std::size_t len = std::min<std::size_t>(file.size_filename, sizeof name - 1);
-    parts_.push_back(
-        {zip_part_key(std::string_view(name, len)), pos.pos_in_zip_directory, pos.num_of_file});
+    if (unzGetFilePos64(handle_, &pos) != UNZ_OK) fail("its zip directory is damaged");
+    parts_.push_back({zip_part_key(std::string_view(name, file.size_filename)),
+                      pos.pos_in_zip_directory, pos.num_of_file});
     if (parts_.size() > limits::kMaxZipEntries) fail("its zip directory lists too many parts");
     rc = unzGoToNextFile(handle_);
   }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "workbook/byte_source.h"
+
 namespace workbook {
 
 class ZipArchive {
@@ -24,13 +26,13 @@ class ZipArchive {
   bool contains(std::string_view name) const;
 
   // Streams one part. Only one part is open at a time.
-  class Entry {
+  class Entry : public ByteSource {
    public:
-    ~Entry();
+    ~Entry() override;
     Entry(const Entry&) = delete;
     Entry& operator=(const Entry&) = delete;
     // Up to capacity inflated bytes; 0 at the end. Throws on a corrupt part or a crossed cap.
-    std::size_t read(char* buffer, std::size_t capacity);
+    std::size_t read(char* buffer, std::size_t capacity) override;
     const std::string& name() const { return name_; }
 
    private:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host_text.h"
 #include "options.h"
 #include "records_output.h"
 #include "system.h"
@@ -128,7 +129,7 @@ std::string description_line(const Plugin& plugin) {
   PluginDescription desc;
   plugin.get_description(&desc);
   auto text = [](const char* field, std::size_t size) {
-    return gbk_to_utf8(std::string(field, strnlen(field, size)));
+    return hosts::gbk_to_utf8(std::string(field, strnlen(field, size)));
   };
   return text(desc.Name, sizeof desc.Name) + " " + text(desc.Version, sizeof desc.Version) + " (" +
          text(desc.Date, sizeof desc.Date) +

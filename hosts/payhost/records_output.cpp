@@ -2,12 +2,18 @@
 #include "records_output.h"
 
 #include <algorithm>
-#include <cstdio>
+
+#include "host_text.h"
 
 #include "system.h"
 
 namespace payhost {
 namespace {
+
+using hosts::csv_field;
+using hosts::display_width;
+using hosts::gbk_to_utf8;
+using hosts::json_string;
 
 const char* const kHeadings[] = {"RecNo",  "Number",  "Name",      "Account",
                                  "Amount", "DocType", "DocNumber", "Region"};
@@ -19,69 +25,6 @@ template <std::size_t N>
 std::string field_text(const unsigned char (&field)[N]) {
   std::size_t length = std::min<std::size_t>(field[0], N - 1);
   return std::string(reinterpret_cast<const char*>(field + 1), length);
-}
-
-// Terminal columns a UTF-8 text takes: East Asian wide characters take two.
-std::size_t display_width(const std::string& text) {
-  std::size_t width = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    auto c = static_cast<unsigned char>(text[i]);
-    std::uint32_t cp = c;
-    std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (len > 1 && i + len <= text.size()) {
-      cp = c & (0xFF >> (len + 1));
-      for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (text[i + k] & 0x3F);
-    }
-    bool wide = (cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0xA4CF) ||
-                (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-                (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-                (cp >= 0xFFE0 && cp <= 0xFFE6) || cp >= 0x20000;
-    width += wide ? 2 : 1;
-    i += len;
-  }
-  return width;
-}
-
-std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
-std::string json_string(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
 }
 
 std::vector<std::vector<std::string>> rows_of(const TRecordList* list) {

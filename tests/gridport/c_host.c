@@ -6,7 +6,10 @@
  * last with a host that speaks GBK), columns (a GBK
  * grid with hidden and "打印" columns), exec, exec1-2-2, exec1-1-1 (the same grid through each
  * call), old-host (an application table that ends before its message box), plugin-boxes (no
- * message box of the host's own, so the plug-in shows them; the error display stays the host's). */
+ * message box of the host's own, so the plug-in shows them; the error display stays the host's).
+ * Import scenarios run exec1 with error mode 2 (import-2), 1 (import-1) or 0 (import-0); the
+ * dataset refuses the text "坏" with a message of two lines, and in refuse-append and
+ * refuse-post (error mode 2) also its first append or its second post. It prints every call. */
 #include <dlfcn.h>
 #include <stdio.h>
 #include <string.h>
@@ -43,6 +46,10 @@ struct Host {
   int has_source;
   int has_dataset;
   int active;
+  int refuse_append; /* the 1-based number of the append or post to refuse, 0: none */
+  int refuse_post;
+  int appends;
+  int posts;
 };
 
 static int32_t GRIDPORT_CALL message_box(void* context, const char* text, const char* caption,
@@ -61,11 +68,65 @@ static int32_t GRIDPORT_CALL active(void* context) {
   return ((struct Host*)context)->active;
 }
 
+static void GRIDPORT_CALL disable_controls(void* context) {
+  (void)context;
+  printf("disable\n");
+}
+
+static void GRIDPORT_CALL enable_controls(void* context) {
+  (void)context;
+  printf("enable\n");
+}
+
+static int32_t GRIDPORT_CALL append(void* context, const char** error) {
+  struct Host* host = (struct Host*)context;
+  printf("append\n");
+  if (++host->appends == host->refuse_append) {
+    *error = "追加被拒绝";
+    return 0;
+  }
+  return 1;
+}
+
+static int32_t GRIDPORT_CALL set_field_text(void* context, const char* field, const char* text,
+                                            const char** error) {
+  (void)context;
+  if (strcmp(text, "坏") == 0) {
+    *error = "金额不是数字：坏\r\n请改正";
+    return 0;
+  }
+  printf("set %s=%s\n", field, text);
+  return 1;
+}
+
+static int32_t GRIDPORT_CALL post(void* context, const char** error) {
+  struct Host* host = (struct Host*)context;
+  printf("post\n");
+  if (++host->posts == host->refuse_post) {
+    *error = "保存被拒绝";
+    return 0;
+  }
+  return 1;
+}
+
+static int32_t GRIDPORT_CALL cancel(void* context, const char** error) {
+  (void)context;
+  (void)error;
+  printf("cancel\n");
+  return 1;
+}
+
 static const GridportDataSet* dataset_of(struct Host* host) {
   static GridportDataSet dataset;
   dataset.size = sizeof dataset;
   dataset.context = host;
   dataset.active = active;
+  dataset.disable_controls = disable_controls;
+  dataset.enable_controls = enable_controls;
+  dataset.append = append;
+  dataset.set_field_text = set_field_text;
+  dataset.post = post;
+  dataset.cancel = cancel;
   return host->has_dataset ? &dataset : NULL;
 }
 
@@ -113,7 +174,7 @@ int main(int argc, char** argv) {
   Exec1Fn exec1_fn = (Exec1Fn)dlsym(library, "exec1");
   if (exec_fn == NULL || exec1_fn == NULL) return 2;
 
-  struct Host host = {utf8_columns, 4, 1, 1, 1};
+  struct Host host = {utf8_columns, 4, 1, 1, 1, 0, 0, 0, 0};
   GridportApplication app;
   memset(&app, 0, sizeof app);
   app.size = sizeof app;
@@ -144,8 +205,15 @@ int main(int argc, char** argv) {
     host.active = 0;
   }
 
+  if (strcmp(scenario, "refuse-append") == 0) host.refuse_append = 1;
+  if (strcmp(scenario, "refuse-post") == 0) host.refuse_post = 2;
+
   int32_t result;
-  if (strcmp(scenario, "exec1-2-2") == 0) {
+  if (strncmp(scenario, "import-", 7) == 0) {
+    result = exec1_fn(&app, &screen, passed, 2, scenario[7] - '0');
+  } else if (strncmp(scenario, "refuse-", 7) == 0) {
+    result = exec1_fn(&app, &screen, passed, 2, 2);
+  } else if (strcmp(scenario, "exec1-2-2") == 0) {
     result = exec1_fn(&app, &screen, passed, 2, 2);
   } else if (strcmp(scenario, "exec1-1-1") == 0) {
     result = exec1_fn(&app, &screen, passed, 1, 1);

@@ -102,6 +102,84 @@ TEST_F(GridportLibrary, AnUnreadableWorkbookReachesTheHostsErrorDisplay) {
   EXPECT_EQ(run.lines[1], "result 2");
 }
 
+// The import of three.xlsx, whose second row the C host refuses, in each error mode.
+std::vector<std::string> import_script(std::vector<std::string> answers) {
+  std::vector<std::string> script = {"invoke Tfrm_Import.SelectExcel",
+                                     "choose-file \"" + fixture("three.xlsx") + "\"",
+                                     "invoke Tfrm_Import.StartImport"};
+  script.insert(script.end(), answers.begin(), answers.end());
+  script.push_back("dump Tfrm_Import");
+  script.push_back("close Tfrm_Import");
+  return script;
+}
+
+const std::vector<std::string> kFirstRow = {"append", "set XM=张三", "set BH=C01", "set JE2=10",
+                                            "post"};
+const std::vector<std::string> kSecondRowRefused = {"append", "set XM=李四", "set BH=C02",
+                                                    "cancel"};
+const std::vector<std::string> kThirdRow = {"append", "set XM=王五", "set BH=C03", "set JE2=30",
+                                            "post"};
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> out;
+  for (const auto& part : parts) out.insert(out.end(), part.begin(), part.end());
+  return out;
+}
+
+const std::string kLogLine = "Memo2 memo lines=[\"金额不是数字：坏 请改正\"]";
+
+TEST_F(GridportLibrary, LogModeImportsTheGoodRowsAndLogsTheRefusalAsOneLine) {
+  auto run = host("import-2", import_script({}));
+  EXPECT_EQ(run.lines, joined({{"disable"},
+                               kFirstRow,
+                               kSecondRowRefused,
+                               kThirdRow,
+                               {"message icon=64 buttons=0 caption=从Excel导入数据 "
+                                "text=详细：导入已完成，但产生了一些错误！",
+                                "enable", "result 2"}}));
+  EXPECT_THAT(run.transcript, HasSubstr(kLogLine));
+  EXPECT_THAT(run.transcript, HasSubstr("共有“1”笔数据导入失败！"));
+}
+
+TEST_F(GridportLibrary, AbortModeStopsAtTheRefusedRow) {
+  auto run = host("import-1", import_script({}));
+  EXPECT_EQ(run.lines, joined({{"disable"},
+                               kFirstRow,
+                               kSecondRowRefused,
+                               {"message icon=16 buttons=0 caption=从Excel导入数据 "
+                                "text=详细：因为金额不是数字：坏\r",
+                                "请改正导入失败！", "enable", "result 2"}}));
+  EXPECT_THAT(run.transcript, HasSubstr(kLogLine));
+}
+
+TEST_F(GridportLibrary, DropModeSaysNothing) {
+  auto run = host("import-0", import_script({}));
+  EXPECT_EQ(run.lines,
+            joined({{"disable"}, kFirstRow, kSecondRowRefused, kThirdRow, {"enable", "result 2"}}));
+  EXPECT_THAT(run.transcript, HasSubstr("Memo2 memo lines=[]"));
+}
+
+TEST_F(GridportLibrary, ARefusedAppendOrPostIsLoggedWithTheHostsMessage) {
+  auto append = host("refuse-append", import_script({}));
+  EXPECT_THAT(append.lines,
+              ElementsAre("disable", "append", "cancel", "append", "set XM=李四", "set BH=C02",
+                          "cancel", "append", "set XM=王五", "set BH=C03", "set JE2=30", "post",
+                          HasSubstr("message"), "enable", "result 2"));
+  EXPECT_THAT(append.transcript,
+              HasSubstr("Memo2 memo lines=[\"追加被拒绝\",\"金额不是数字：坏 请改正\"]"));
+  auto post = host("refuse-post", import_script({}));
+  EXPECT_THAT(post.transcript,
+              HasSubstr("Memo2 memo lines=[\"金额不是数字：坏 请改正\",\"保存被拒绝\"]"));
+  EXPECT_THAT(post.transcript, HasSubstr("共有“2”笔数据导入失败！"));
+}
+
+TEST_F(GridportLibrary, StopAfterTheFirstRowLeavesOneRecord) {
+  auto run = host("import-2", import_script({"wait-messages 1", "click Tfrm_Import.Button4"}));
+  EXPECT_EQ(run.lines, joined({{"disable"}, kFirstRow, {"enable", "result 2"}}));
+  EXPECT_THAT(run.transcript, HasSubstr("height=470"));
+  EXPECT_THAT(run.transcript, HasSubstr("ProgressBar1 progress position=0"));
+}
+
 TEST_F(GridportLibrary, ShowsOnlyExecAndExec1) {
   std::string command = std::string("nm -D --defined-only ") + GRIDPORT_LIBRARY;
   std::FILE* pipe = ::popen(command.c_str(), "r");

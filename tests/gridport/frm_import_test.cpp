@@ -61,6 +61,16 @@ TEST(Tfrm_Import, HiddenColumnsAndColumnsTitledPrintGetNoMappingRow) {
   EXPECT_THAT(run.transcript, HasSubstr("closed Tfrm_Import result=cancel"));
 }
 
+TEST(Tfrm_Import, AGridWithNoEligibleColumnOpensWithAnEmptyMappingThatStillWorks) {
+  FakeHost host({{"隐藏", "YC", false}, {"打印", "DY"}});
+  auto run =
+      play(host, {"invoke " + kForm + ".SelectExcel", choose(fixture("people.xlsx")),
+                  "click-title " + kForm + ".DataViewGrid 1", "dump " + kForm, "close " + kForm});
+  EXPECT_THAT(run.transcript, HasSubstr("Label2 label caption=\"Excel文件记录数：2\""));
+  EXPECT_THAT(run.transcript, HasSubstr("rows=[]"));
+  EXPECT_EQ(run.result, 2);
+}
+
 TEST(Tfrm_Import, ConnectionStringFollowsTheExtensionInAnyCase) {
   for (const char* name : {"/d/a.xlsx", "/d/a.XLSX", "/d/b.XlSx"}) {
     EXPECT_EQ(workbook_connection_string(name),

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "fake_host.h"
+#include "gridport/exec.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -72,6 +73,19 @@ TEST(HostDataSet, AnOperationMissingFromAnOlderTableIsAFailureThatNamesIt) {
       },
       platform::Error);
   EXPECT_THAT(rows.log, ::testing::ElementsAre("append"));
+}
+
+// A message box of the host's that answers with a code of its own (IDABORT), as a box can.
+class AbortingApplication : public gridport::Application {
+ public:
+  int32_t message_box(const std::string&, const std::string&, int32_t, int32_t) override {
+    return 3;
+  }
+};
+
+TEST(HostApplication, AFailedGridCheckReturnsWhatTheHostsMessageBoxReturned) {
+  AbortingApplication app;
+  EXPECT_EQ(run_exec(app.table(), nullptr, nullptr, 2, 2), 3);
 }
 
 }  // namespace

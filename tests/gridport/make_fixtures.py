@@ -19,6 +19,8 @@ def sheet_xml(rows):
     for r, values in enumerate(rows, 1):
         cells = []
         for col, value in enumerate(values):
+            if value is None:  # an empty cell
+                continue
             ref = "%s%d" % (chr(ord("A") + col), r)
             if isinstance(value, (int, float)):
                 cells.append('<c r="%s"><v>%s</v></c>' % (ref, value))
@@ -68,6 +70,12 @@ def main_into(out):
     # Names that match a caption only when every byte does.
     write_xlsx(os.path.join(out, "names.xlsx"), [
         ("Sheet1", [["姓名", "amount", "编号 ", "金额"], ["张三", 1, "C01", 2]]),
+    ])
+    # Three records for the import run: the test hosts refuse the second one's amount, and the
+    # third one's remark is an empty cell.
+    write_xlsx(os.path.join(out, "three.xlsx"), [
+        ("Sheet1", [["编号", "姓名", "金额", "备注"], ["C01", "张三", 10, "甲"],
+                    ["C02", "李四", "坏", "乙"], ["C03", "王五", 30, None]]),
     ])
     # A package under a name that says .xls, and a file that is no workbook at all.
     write_xlsx(os.path.join(out, "renamed.xls"), [("Sheet1", [["A"], ["1"]])])

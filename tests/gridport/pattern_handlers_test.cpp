@@ -214,5 +214,24 @@ TEST_F(PatternHandlers, CancellingEitherFileDialogDoesNothing) {
   EXPECT_THAT(transcript, HasSubstr("rows=[[\"编号\",\"原来\"]] current=0,1"));
 }
 
+// A cancel stops before anything happens, so the current row stays where the person left it;
+// otherwise the grid goes back to the table's first row, wherever a sort shows it.
+TEST_F(PatternHandlers, TheCurrentRowMovesToTheTablesFirstRowOnlyOnceAFileWasChosen) {
+  FakeHost host(columns({"三", "一", "二"}));
+  auto after_last_dump = [](const std::string& transcript) {
+    return transcript.substr(transcript.rfind("> dump "));
+  };
+  auto cancelled = play(host, {map_row(2, "x"), kSave, "cancel-file", kLoad, "cancel-file"});
+  EXPECT_THAT(after_last_dump(cancelled), HasSubstr("current=2,1"));
+  // Shown sorted 二, 三, 一: the host's first column, 三, is the second row shown.
+  const std::string sort = "click-title " + kForm + ".DataViewGrid 0";
+  auto saved =
+      play(host, {sort, map_row(2, "x"), kSave, choose(dir_ / "p.pat"), "answer-message OK"});
+  EXPECT_THAT(after_last_dump(saved), HasSubstr("current=1,1"));
+  auto loaded =
+      play(host, {sort, map_row(2, "x"), kLoad, choose(dir_ / "p.pat"), "answer-message OK"});
+  EXPECT_THAT(after_last_dump(loaded), HasSubstr("current=1,1"));
+}
+
 }  // namespace
 }  // namespace gridport

@@ -38,7 +38,8 @@ TEST(SetCustomerField, NeverLeavesHalfADoubleByteCharacter) {
   for (int i = 0; i < 31; ++i) name += platform::utf8_to_gbk("张");
   SetCustomerField("KHXM", "A" + name, info);
   EXPECT_EQ(info.KHXM[0], 59);  // "A" and 29 whole characters
-  SetCustomerField("SSDM", "1" + platform::utf8_to_gbk("京"), info);
+  const std::string jing = platform::utf8_to_gbk("京");
+  SetCustomerField("SSDM", "1" + jing, info);
   EXPECT_EQ(field_text(info, field_of("SSDM")), "1");
 }
 

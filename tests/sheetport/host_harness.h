@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -41,8 +42,9 @@ struct HostRun {
 
 // A length-prefixed text as SetImportParam takes it.
 inline std::vector<unsigned char> length_prefixed(const std::string& text) {
-  std::vector<unsigned char> out{static_cast<unsigned char>(text.size())};
-  out.insert(out.end(), text.begin(), text.end());
+  std::vector<unsigned char> out(text.size() + 1);
+  out[0] = static_cast<unsigned char>(text.size());
+  std::copy(text.begin(), text.end(), out.begin() + 1);
   return out;
 }
 

@@ -93,6 +93,17 @@ TEST(Wbq, CsvAndJsonShapesFromAWorkbook) {
   EXPECT_EQ(json.out, "[\n{\"1\":\"3\",\"2\":\"\",\"F3\":\"4\",\"F4\":\"5\"}\n]\n");
 }
 
+TEST(Wbq, RawPrintsTheHeaderRowAsTheSheetHasIt) {
+  // Field names would be "Code,F2,Code1,code2,F5" and "1,2,F3,F4".
+  WbqRun csv = run_wbq(fixture("layout.xlsx") + " --sheet Data --format csv --raw");
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(csv.out, "Code,,Code,code,\n1,2,3,,\n,,,,\n,5,,,6\n");
+  WbqRun tsv = run_wbq(fixture("no_refs.xlsx") + " --sheet S --raw --where 'F4 = 5'");
+  EXPECT_EQ(tsv.out, "1\t2\t\t\n3\t\t4\t5\n");
+  WbqRun json = run_wbq(fixture("no_refs.xlsx") + " --sheet S --raw --format json");
+  EXPECT_EQ(json.status, 2);
+}
+
 TEST(Wbq, FiltersAndConvertsToGbk) {
   WbqRun r =
       run_wbq(fixture("basic.xlsx") + " --sheet Sheet1 --where 'Amount = 1200' --encoding gbk");

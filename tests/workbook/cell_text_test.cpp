@@ -40,6 +40,9 @@ TEST(CellText, DatesInBothSystemsRoundedToTheSecond) {
   EXPECT_EQ(date(-1), "-1");
   EXPECT_EQ(date(2958465), "9999-12-31");
   EXPECT_EQ(date(2958466), "2958466");
+  // Within half a second of the end of the calendar: rounds past it, so stays a number.
+  EXPECT_EQ(date(2958465.9999999), "2958465.9999999");
+  EXPECT_EQ(date(2958465.99998), "9999-12-31 23:59:58");
 }
 
 TEST(CellText, DateFormatsAreToldFromNumberFormats) {
@@ -60,5 +63,5 @@ TEST(CellText, DateFormatsAreToldFromNumberFormats) {
 TEST(CellText, ErrorsReadAsExcelShowsThem) {
   EXPECT_EQ(error_text(0x07), "#DIV/0!");
   EXPECT_EQ(error_text(0x2A), "#N/A");
-  EXPECT_EQ(error_text(0x99), "#ERR");
+  EXPECT_EQ(error_text(0x99), "#ERR153");
 }

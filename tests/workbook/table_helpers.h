@@ -40,8 +40,10 @@ inline Lines read_table(const std::string& path, const std::string& table,
   lines.push_back(line);
   for (query.First(); !query.Eof(); query.Next()) {
     line.clear();
-    for (std::size_t i = 0; i < query.FieldCount(); ++i)
-      line += (i ? "\t" : "") + query.Fields(i).AsString();
+    for (std::size_t i = 0; i < query.FieldCount(); ++i) {
+      if (i) line += '\t';
+      line += query.Fields(i).AsString();
+    }
     lines.push_back(line);
   }
   return lines;

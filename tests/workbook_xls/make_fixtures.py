@@ -210,8 +210,8 @@ def boolerr(row, col, value, is_error):
     return cell(0x0205, row, col, 16, bytes([value, 1 if is_error else 0]))
 
 
-def formula(row, col, result, xfi=16):
-    return cell(0x0006, row, col, xfi, result + struct.pack("<HIH", 0, 0, 0))
+def formula(row, col, result, xfi=16, number=0x0006):
+    return cell(number, row, col, xfi, result + struct.pack("<HIH", 0, 0, 0))
 
 
 def f_num(v):
@@ -339,6 +339,18 @@ def out_of_order():
     return workbook(globals_, [("S", 0, data)])
 
 
+def old_formula_numbers():
+    """A three-row table whose formulas carry the record numbers of BIFF3 (0x0206) and BIFF4
+    (0x0406), as some generators still write them into BIFF8 files."""
+    strings = ["Item", "Total", "a", "b"]
+    data = (labelsst(0, 0, 0) + labelsst(0, 1, 1) +
+            labelsst(1, 0, 2) + formula(1, 1, f_num(1.5), number=0x0206) +
+            labelsst(2, 0, 3) + formula(2, 1, f_num(7), number=0x0406) +
+            formula(2, 2, f_special(0), number=0x0406) + rec(0x0207, ustr("text result")))
+    globals_ = default_xfs() + xf(0) + sst(strings)
+    return workbook(globals_, [("S", 0, data)])
+
+
 def write(name, data):
     with open(os.path.join(HERE, name), "wb") as f:
         f.write(data)
@@ -389,6 +401,7 @@ def main():
     write("difat_chain.xls", cfb([("Workbook", small_workbook([["difat"]], pad_to=70000))],
                                  difat_chain=True))
     write("out_of_order.xls", cfb([("Workbook", out_of_order())]))
+    write("old_formula_numbers.xls", cfb([("Workbook", old_formula_numbers())]))
     write("bare_stream.xls", small_workbook([["no container"]]))
     write("small_stream_in_big_sectors.xls",
           cfb([("Workbook", small_workbook([["regular"]]))], all_regular=True))

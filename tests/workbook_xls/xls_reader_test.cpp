@@ -21,7 +21,7 @@ std::vector<std::string> rows_of(workbook::Book& book, std::size_t sheet) {
   while (reader->next_row(row)) {
     std::string line = std::to_string(row.index + 1);
     for (std::size_t i = 0; i < row.size(); ++i) {
-      line += "|" + std::to_string(row.column(i)) + ":" + std::string(row.text(i));
+      line.append("|").append(std::to_string(row.column(i))).append(":").append(row.text(i));
     }
     out.push_back(line);
   }
@@ -55,6 +55,11 @@ TEST(XlsReader, Biff8CellKindsInThe1904DateSystem) {
                   "4|0:TRUE|1:#DIV/0!|2:FALSE",
                   "5|0:3.75|1:total 合计|2:TRUE|3:#N/A|5:1904-01-02 06:00:00", "6|0:label ü|5:Rich",
                   "8|1:日本abc|255:far"}));
+}
+
+TEST(XlsReader, FormulaRecordsUnderOlderRecordNumbersReadLikeBiff8Ones) {
+  EXPECT_EQ(rows_of("old_formula_numbers.xls"),
+            (Rows{"1|0:Item|1:Total", "2|0:a|1:1.5", "3|0:b|1:7|2:text result"}));
 }
 
 TEST(XlsReader, ChartAndMacroSheetsAreListedButAreNotWorksheets) {

@@ -4,6 +4,7 @@
 # grid's drop-down.
 #   drive_gridport.py HOST LIBRARY dialog
 #   drive_gridport.py HOST LIBRARY wx-parent            the same over a wx host's frame
+#   drive_gridport.py HOST LIBRARY import               an import run, then the close button
 #   drive_gridport.py HOST LIBRARY screenshots FOLDER   pictures of both pages
 import os
 import shutil
@@ -92,6 +93,25 @@ def drive(s, folder=None):
     return grid
 
 
+def run_import(s):
+    choose_workbook(s, "people.xlsx")
+    s.control_state(FORM, "Label2", ['caption="Excel文件记录数：2"'], "the sheet to open")
+    s.control_state(FORM, "Button2", [], "the import button")
+    s.wait("the import to be possible", lambda st: "disabled" not in st["forms"][FORM]
+           ["controls"]["Button2"]["state"].split())
+    s.click(s.control(FORM, "Button2")["rect"])
+    s.control_state(FORM, "ProgressBar1", ["position=2", "max=12"], "the run to end")
+    s.wait_output("the second record", "set F2=7\npost\n")
+    s.control_state(FORM, "Button1", [], "the dialog idle again")
+    s.click(s.control(FORM, "Button3")["rect"])
+    s.wait_output("the dialog closed", "done")
+    s.finish()
+    out = s.stdout()
+    dw.expect(out.count("append") == 2 and "set F0=C01" in out and "set F1=李四" in out,
+              "host output:\n" + out)
+    dw.expect("result 2" in out.splitlines(), "host output:\n" + out)
+
+
 def main():
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("terminated"))
     host, library, scenario = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
@@ -105,6 +125,8 @@ def main():
         session = dw.Session(host, library, workdir, display, [], command=command)
         if scenario in ("dialog", "wx-parent"):
             drive(session)
+        elif scenario == "import":
+            run_import(session)
         elif scenario == "screenshots":
             drive(session, os.path.abspath(sys.argv[4]))
         else:

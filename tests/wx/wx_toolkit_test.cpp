@@ -285,6 +285,84 @@ TEST_F(WxToolkitTest, AStopButtonWorksWhileAHandlerLoopsProcessingMessages) {
   EXPECT_TRUE(form.stopped);
 }
 
+// A loop that marks its form busy, as an import run does, stepping a progress bar.
+struct TBusyLoop : ui::Form {
+  ui::Button BuRun{*this, "BuRun"};
+  ui::Button BuStop{*this, "BuStop"};
+  ui::Button BuClose{*this, "BuClose"};
+  ui::ProgressBar Progress{*this, "Progress"};
+  bool stopped = false;
+  bool loop_done = false;
+  bool close_queried_after_loop = false;
+  int rounds = 0;
+  TBusyLoop() : ui::Form("TBusyLoop") {
+    set_caption("忙");
+    set_client_size(300, 100);
+    BuRun.set_bounds({10, 10, 80, 25});
+    BuStop.set_bounds({100, 10, 80, 25});
+    BuClose.set_bounds({190, 10, 80, 25});
+    Progress.set_bounds({10, 50, 280, 20});
+    Progress.set_range(0, 1000000);
+    BuRun.on_click = [this](ui::Button&) {
+      BusyScope busy(*this);
+      auto until = Clock::now() + std::chrono::seconds(20);
+      while (!stopped && Clock::now() < until) {
+        Progress.set_position(++rounds);
+        ui::toolkit().process_messages();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      loop_done = true;
+    };
+    BuStop.on_click = [this](ui::Button&) { stopped = true; };
+    // As a dialog's close button does during a run: stop it, then ask to close.
+    BuClose.on_click = [this](ui::Button&) {
+      stopped = true;
+      close();
+    };
+    on_close_query = [this](ui::Form&) {
+      close_queried_after_loop = loop_done;
+      return true;
+    };
+    create();
+  }
+};
+
+TEST_F(WxToolkitTest, ABusyFormsWidgetsCatchUpAtIdleTime) {
+  TBusyLoop form;
+  int shown_at_end = -1;
+  show(form, {[] {
+                click("BuRun");
+                return true;
+              },
+              [&] {
+                if (form.rounds < 50) return false;
+                click("BuStop");
+                return true;
+              },
+              [&] {
+                if (!form.loop_done) return false;
+                shown_at_end = static_cast<wxGauge*>(widget("Progress"))->GetValue();
+                form.close();
+                return true;
+              }});
+  EXPECT_EQ(shown_at_end, form.rounds);
+}
+
+TEST_F(WxToolkitTest, ACloseAskedForWhileBusyIsSettledOnceTheLoopHasReturned) {
+  TBusyLoop form;
+  show(form, {[] {
+                click("BuRun");
+                return true;
+              },
+              [&] {
+                if (form.rounds < 50) return false;
+                click("BuClose");
+                return true;
+              }});
+  EXPECT_TRUE(form.loop_done);
+  EXPECT_TRUE(form.close_queried_after_loop);
+}
+
 struct TImport : ui::Form {
   ui::PageControl Pages{*this, "Pages"};
   ui::Page PageMap{*this, "PageMap", Pages};

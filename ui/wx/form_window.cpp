@@ -110,6 +110,7 @@ FormWindow::FormWindow(Form& form, wxWindow* parent)
   });
   Bind(wxEVT_IDLE, [this](wxIdleEvent& e) {
     if (!ended_) {
+      apply_deferred();
       guarded([this] { form_.update_actions(); });
       screen_log_flush();
     }
@@ -359,7 +360,8 @@ void FormWindow::guarded(const std::function<void()>& input) {
 }
 
 void FormWindow::settle() {
-  if (ended_ || !form_.close_pending()) return;
+  // Input processed inside a busy handler's loop waits for the handler to return (end_busy).
+  if (ended_ || !form_.close_pending() || form_.busy()) return;
   bool closed = false;
   try {
     closed = form_.settle_close();
@@ -460,6 +462,13 @@ void FormWindow::action_changed(Action&, Change) {
 void FormWindow::control_changed(Control& control, Change what) {
   auto it = widgets_.find(&control);
   if (it == widgets_.end()) return;
+  if (form_.busy()) {
+    std::pair change{&control, what};
+    if (std::find(deferred_.begin(), deferred_.end(), change) == deferred_.end()) {
+      deferred_.push_back(change);
+    }
+    return;
+  }
   syncing_ = true;
   try {
     sync(control, what);
@@ -469,6 +478,22 @@ void FormWindow::control_changed(Control& control, Change what) {
   }
   syncing_ = false;
   screen_log_changed();
+}
+
+void FormWindow::apply_deferred() {
+  // Each widget is set from its control's state as it is now, so one sync per kind of change
+  // covers all the changes of that kind.
+  std::vector<std::pair<Control*, Change>> changes;
+  changes.swap(deferred_);
+  syncing_ = true;
+  try {
+    for (const auto& [control, what] : changes) sync(*control, what);
+  } catch (...) {
+    syncing_ = false;
+    throw;
+  }
+  syncing_ = false;
+  if (!changes.empty()) screen_log_changed();
 }
 
 void FormWindow::sync(Control& c, Change what) {

@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "ui/button_action.h"
 #include "ui/control.h"
@@ -53,12 +55,18 @@ class FormWindow : public wxDialog, public Observer, public ScreenLogSource {
   void settle();
   // A Tab, Return or Escape left over by a control goes to the form.
   bool dialog_key(int vk, bool shift);
+  // Brings the widgets of controls that changed while the form was busy up to date.
+  void apply_deferred();
 
   Form& form_;
   std::map<const Control*, wxWindow*> widgets_;
   bool syncing_ = false;  // a widget is being set from its control: its events are echoes
   bool ended_ = false;
   bool focus_placed_ = false;  // the form's focused control has had the focus once
+  // Controls that changed while the form was busy (a long loop processing messages after each
+  // step): their widgets are brought up to date at idle time, which the toolkit's message
+  // processing grants only every few tens of milliseconds, instead of at every change.
+  std::vector<std::pair<Control*, Change>> deferred_;
   ScreenLogEntry log_entry_{this};
 };
 

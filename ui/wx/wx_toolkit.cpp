@@ -10,6 +10,8 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 #include "ui/form.h"
 #include "ui/quote.h"
 #include "ui/wx/form_window.h"
@@ -213,7 +215,27 @@ std::optional<std::string> WxToolkit::save_file(const FileDialogOptions& options
 }
 
 void WxToolkit::process_messages() {
-  if (wxTheApp != nullptr) wxTheApp->Yield(true);
+  using Clock = std::chrono::steady_clock;
+  if (wxTheApp == nullptr) return;
+  const Clock::time_point now = Clock::now();
+  if (now >= next_screen_update_) {
+    wxTheApp->Yield(true);
+    const Clock::time_point end = Clock::now();
+    screen_time_ += end - now;
+    // Where drawing is slow (software rendering, a loaded machine) the updates come further
+    // apart, so that the screen never takes more than a small share of the loop's time.
+    next_screen_update_ =
+        end + std::max<Clock::duration>(kScreenInterval, screen_time_ * kLoopTimePerScreenTime);
+    screen_time_ = {};
+    last_input_check_ = end;
+    return;
+  }
+  if (now - last_input_check_ < kInputInterval) return;
+  last_input_check_ = now;
+  // A bounded number of rounds: an idle handler that keeps asking for more must not hold the
+  // caller here. What they take is mostly drawing, so it counts as the screen's time.
+  for (int round = 0; round < 8 && wxTheApp->Pending(); ++round) wxTheApp->Dispatch();
+  screen_time_ += Clock::now() - now;
 }
 
 std::unique_ptr<Toolkit> make_wx_toolkit() {
