@@ -1,4 +1,4 @@
-// The operating system's side of payhost: dlopen, iconv and POSIX signals, or their Windows
+// The operating system's side of payhost: dlopen and POSIX signals, or their Windows
 // counterparts.
 #include "system.h"
 
@@ -8,7 +8,6 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
-#include <iconv.h>
 #include <unistd.h>
 #endif
 
@@ -50,18 +49,6 @@ std::string join(const std::string& folder, const std::string& name) {
 
 bool file_exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string gbk_to_utf8(const std::string& gbk) {
-  if (gbk.empty()) return {};
-  int size = static_cast<int>(gbk.size());
-  int n = MultiByteToWideChar(936, 0, gbk.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(936, 0, gbk.data(), size, wide.data(), n);
-  int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(m), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, out.data(), m, nullptr, nullptr);
-  return out;
 }
 
 void catch_first_interrupt(void (*handler)(int)) {
@@ -113,36 +100,6 @@ std::string join(const std::string& folder, const std::string& name) {
 
 bool file_exists(const std::string& path) {
   return ::access(path.c_str(), F_OK) == 0;
-}
-
-std::string gbk_to_utf8(const std::string& gbk) {
-  // One descriptor for the whole run: a run converts eight fields of every record.
-  struct Descriptor {
-    iconv_t cd = iconv_open("UTF-8", "CP936");
-    ~Descriptor() {
-      if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-    }
-  };
-  static Descriptor descriptor;
-  iconv_t cd = descriptor.cd;
-  if (cd == reinterpret_cast<iconv_t>(-1)) return gbk;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string out(gbk.size() * 3 + 4, '\0');
-  char* in = const_cast<char*>(gbk.data());
-  std::size_t in_left = gbk.size();
-  char* o = out.data();
-  std::size_t out_left = out.size();
-  while (in_left > 0) {
-    if (iconv(cd, &in, &in_left, &o, &out_left) != static_cast<std::size_t>(-1)) break;
-    // Not GBK: show one "?" for the offending byte and go on.
-    *o++ = '?';
-    --out_left;
-    ++in;
-    --in_left;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  out.resize(out.size() - out_left);
-  return out;
 }
 
 void catch_first_interrupt(void (*handler)(int)) {

@@ -1,5 +1,5 @@
 // What payhost needs of the operating system: loading the plug-in as a host does (a library
-// opened at run time, its exports found by name), its folder, GBK text, Ctrl-C and the console.
+// opened at run time, its exports found by name), its folder, Ctrl-C and the console.
 // The one place where payhost differs between Linux and Windows.
 #pragma once
 
@@ -30,9 +30,6 @@ std::string executable_folder();
 std::string join(const std::string& folder, const std::string& name);
 
 bool file_exists(const std::string& path);
-
-// GBK bytes to UTF-8; a byte sequence that is not GBK becomes "?".
-std::string gbk_to_utf8(const std::string& gbk);
 
 // Calls handler at the first Ctrl-C; a second one ends the program at once.
 void catch_first_interrupt(void (*handler)(int));
