@@ -69,9 +69,10 @@ class Converter {
 std::size_t utf8_char_length(std::string_view s) {
   auto lead = static_cast<unsigned char>(s[0]);
   std::size_t n = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  if (n > s.size()) return s.size();
+  // Up to the first byte that does not continue it, also near the end of the text: a character
+  // cut short there must not take the text after it along.
   for (std::size_t i = 1; i < n; ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return i;
+    if (i == s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return i;
   }
   return n;
 }
