@@ -27,7 +27,9 @@ int main(int argc, char** argv) {
   table.disable_controls();
   for (long i = 0; i < rows; ++i) {
     table.append();
-    table.set_field_text("code", "C" + std::to_string(i));
+    std::string code = "C";
+    code += std::to_string(i);
+    table.set_field_text("code", code);
     table.set_field_text("name", "欧阳明华");
     table.set_field_text("amount", std::to_string(i % 100000) + ".5");
     table.set_field_text("paid_on", "2024/3/5");

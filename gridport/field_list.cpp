@@ -20,7 +20,9 @@ void FieldList::Append(std::string_view dest_field, std::string_view dest_field_
 
 std::size_t FieldList::field_index(std::string_view field) const {
   int index = table_.field_index(field);
-  if (index < 0) throw platform::Error("the mapping table has no field " + std::string(field));
+  if (index < 0)
+    throw platform::Error("the mapping table has no field " + std::string(field),
+                          platform::ErrorKind::NotFound);
   return static_cast<std::size_t>(index);
 }
 

@@ -20,10 +20,7 @@ std::string lower_extension(const std::string& file_name) {
   auto dot = file_name.find_last_of('.');
   auto slash = file_name.find_last_of('/');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  std::string ext = file_name.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
+  return platform::ascii_lower(file_name.substr(dot));
 }
 
 int clamped_int(std::size_t n) {
@@ -118,7 +115,8 @@ void Tfrm_Import::guarded(void (Tfrm_Import::*handler)()) {
 
 host::DataSet Tfrm_Import::HostDataSet() const {
   const GridportDataSet* table = HostGrid.dataset_table();
-  if (table == nullptr) throw platform::Error("the host grid has no dataset any more");
+  if (table == nullptr)
+    throw platform::Error("the host grid has no dataset any more", platform::ErrorKind::NotFound);
   return host::DataSet(*table, HostGrid.codec());
 }
 

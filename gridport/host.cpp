@@ -135,11 +135,14 @@ void DataSet::EnableControls() const {
 
 void DataSet::run(Operation operation, const char* name) const {
   if (operation == nullptr) {
-    throw platform::Error(std::string("the host's dataset offers no ") + name);
+    throw platform::Error(std::string("the host's dataset offers no ") + name,
+                          platform::ErrorKind::Unsupported);
   }
   const char* error = nullptr;
   if (operation(table_.context, &error) != 0) return;
-  throw platform::Error(error != nullptr ? codec_.from_host(error) : "unknown failure");
+  // A host that returns failure refuses the value or the record.
+  throw platform::Error(error != nullptr ? codec_.from_host(error) : "unknown failure",
+                        platform::ErrorKind::Refused);
 }
 
 void DataSet::Append() const {
@@ -156,14 +159,17 @@ void DataSet::Cancel() const {
 
 void DataSet::SetFieldText(const std::string& field_name, const std::string& text) const {
   if (!GRIDPORT_USABLE(GridportDataSet, &table_, set_field_text)) {
-    throw platform::Error("the host's dataset offers no field assignment");
+    throw platform::Error("the host's dataset offers no field assignment",
+                          platform::ErrorKind::Unsupported);
   }
   const char* error = nullptr;
   if (table_.set_field_text(table_.context, codec_.to_host(field_name).c_str(),
                             codec_.to_host(text).c_str(), &error) != 0) {
     return;
   }
-  throw platform::Error(error != nullptr ? codec_.from_host(error) : "unknown failure");
+  // A host that returns failure refuses the value or the record.
+  throw platform::Error(error != nullptr ? codec_.from_host(error) : "unknown failure",
+                        platform::ErrorKind::Refused);
 }
 
 // --- Grid ---

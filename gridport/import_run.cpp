@@ -96,19 +96,20 @@ void append_record(const host::DataSet& dataset, const workbook::Query& query,
 }  // namespace
 
 void Tfrm_Import::StartImportExecute() {
+  // A source still open in the grid's cell editor is mapped too; posted before the grid is
+  // locked, which would refuse it.
+  DataViewGrid.post_pending_edit();
   Stopped = false;
   lock_while_importing();
   ProgressBar1.set_position(0);
   set_running_height(true);
   Memo2.clear();
-  // A cell a person edits is stored in the mapping table as the edit ends, so no pending input
-  // is left to post here.
   BusyScope busy(*this);
   RunScope run(*this);
   const host::DataSet dataset = HostDataSet();
   run.suspend(dataset);
   const MappingPairs pairs = mapping_pairs(CdsFieldList);
-  DataViewGrid.set_current(0, DataViewGrid.current_column());
+  first_mapping_row();
   if (pairs.sources.empty()) {
     show_message("详细：你没有设置导入的对应字段！", ui::MessageIcon::Warning);
     return;

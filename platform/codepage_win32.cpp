@@ -35,7 +35,25 @@ void append_utf16(std::wstring& out, std::uint32_t c) {
 
 }  // namespace
 
+unsigned codepage_of(std::string_view name) {
+  std::string upper;
+  for (char c : name) upper += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  unsigned codepage = 0;
+  if (upper == "UTF-8") {
+    codepage = CP_UTF8;
+  } else if (upper == "ASCII" || upper == "US-ASCII") {
+    codepage = 20127;
+  } else if (upper == "MACINTOSH") {
+    codepage = 10000;
+  } else if (upper.size() > 2 && upper.compare(0, 2, "CP") == 0 &&
+             upper.find_first_not_of("0123456789", 2) == std::string::npos && upper.size() <= 7) {
+    codepage = static_cast<unsigned>(std::stoul(upper.substr(2)));
+  }
+  return codepage != 0 && IsValidCodePage(codepage) ? codepage : 0;
+}
+
 std::wstring widen(unsigned codepage, std::string_view bytes) {
+  if (codepage == CP_UTF8) return widen_utf8(bytes);
   std::wstring out;
   if (widen_strict(codepage, bytes, out)) return out;
   out.clear();

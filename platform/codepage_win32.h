@@ -7,7 +7,12 @@
 
 namespace platform::win32 {
 
-// Decodes text of a Windows code page; a byte sequence invalid in it becomes "?".
+// The code page an iconv-style name stands for ("UTF-8", "CP936", "ASCII", "MACINTOSH"), or 0
+// when the system has none such.
+unsigned codepage_of(std::string_view name);
+
+// Decodes text of a Windows code page (UTF-8 included); a byte sequence invalid in it becomes
+// "?".
 std::wstring widen(unsigned codepage, std::string_view bytes);
 
 // Decodes UTF-8; a malformed character (as far as its lead byte claims) becomes "?".

@@ -84,7 +84,10 @@ bool replace_by_rename(const Target& target, std::string_view body, int& create_
     create_error = EACCES;
     return false;
   }
-  std::string temp = (target.folder / ("." + target.path.filename().string() + ".XXXXXX")).string();
+  std::string temp_name = ".";
+  temp_name += target.path.filename().string();
+  temp_name += ".XXXXXX";
+  std::string temp = (target.folder / temp_name).string();
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     create_error = errno;

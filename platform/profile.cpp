@@ -12,15 +12,6 @@
 namespace platform {
 namespace {
 
-bool iequals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The name of a "[name]" line, or nothing for any other line.
 std::optional<std::string_view> header_name(std::string_view line) {
   line = trim_blanks(line);
@@ -117,7 +108,7 @@ IniDocument IniDocument::parse(std::string_view text) {
 std::optional<std::size_t> IniDocument::find_section(std::string_view section) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     auto name = header_name(lines_[i]);
-    if (name && iequals(*name, section)) return i;
+    if (name && equals_ignoring_ascii_case(*name, section)) return i;
   }
   return std::nullopt;
 }
@@ -132,7 +123,7 @@ std::optional<std::size_t> IniDocument::find_key(std::size_t header, std::string
   std::size_t end = section_end(header);
   for (std::size_t i = header + 1; i < end; ++i) {
     auto name = key_name(lines_[i]);
-    if (name && iequals(*name, key)) return i;
+    if (name && equals_ignoring_ascii_case(*name, key)) return i;
   }
   return std::nullopt;
 }

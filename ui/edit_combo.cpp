@@ -5,9 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "platform/utf8.h"
 #include "ui/form.h"
 #include "ui/quote.h"
-#include "ui/utf8.h"
 
 namespace ui {
 
@@ -25,9 +25,9 @@ std::string Edit::describe() const {
 }
 
 void Edit::set_text(std::string text) {
-  // Compared as a view: GCC 12 at -O3 warns falsely (-Wmaybe-uninitialized) when a moved-in
-  // string is compared as a string here.
-  if (text_ == std::string_view(text)) return;
+  // Compared through compare(): GCC 12 at -O3 warns falsely (-Wmaybe-uninitialized) when a
+  // moved-in string is compared with == here.
+  if (text_.size() == text.size() && text_.compare(text) == 0) return;
   text_ = std::move(text);
   notify(Change::Text);
   if (on_change) on_change(*this);
@@ -62,7 +62,8 @@ KeyEvent Edit::key_down(KeyEvent key) {
 bool Edit::accepts_character(std::string_view ch) const {
   if (read_only_ || ch.empty()) return false;
   if (digits_only() && !(ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9')) return false;
-  if (max_length_ > 0 && utf8_characters(text_).size() >= std::size_t(max_length_)) return false;
+  if (max_length_ > 0 && platform::utf8_characters(text_).size() >= std::size_t(max_length_))
+    return false;
   return true;
 }
 
@@ -79,7 +80,7 @@ bool Edit::press_key(const KeyStroke& stroke) {
   if (stroke.event.key == vk::Back) {
     if (read_only_) return true;
     std::string text = text_;
-    drop_last_character(text);
+    platform::drop_last_character(text);
     set_text(std::move(text));
   } else if (accepts_character(stroke.character)) {
     set_text(text_ + stroke.character);
@@ -89,7 +90,7 @@ bool Edit::press_key(const KeyStroke& stroke) {
 
 bool Edit::type_text(std::string_view utf8) {
   if (!accepts_input()) return false;
-  for (std::string_view ch : utf8_characters(utf8)) press_key(key_for_character(ch));
+  for (std::string_view ch : platform::utf8_characters(utf8)) press_key(key_for_character(ch));
   return true;
 }
 
@@ -97,8 +98,9 @@ bool Edit::paste_text(std::string_view utf8) {
   if (!accepts_input() || read_only_) return false;
   if (!focused()) set_focus();
   std::string text = text_;
-  for (std::string_view ch : utf8_characters(utf8)) {
-    if (max_length_ > 0 && utf8_characters(text).size() >= std::size_t(max_length_)) break;
+  for (std::string_view ch : platform::utf8_characters(utf8)) {
+    if (max_length_ > 0 && platform::utf8_characters(text).size() >= std::size_t(max_length_))
+      break;
     text += ch;
   }
   set_text(std::move(text));

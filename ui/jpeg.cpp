@@ -63,11 +63,12 @@ bool decode_into(std::span<const unsigned char> bytes, Picture& picture, ErrorMa
 }  // namespace
 
 Picture decode_jpeg(std::span<const unsigned char> bytes) {
-  if (bytes.empty()) throw platform::Error("JPEG picture is empty");
+  if (bytes.empty()) throw platform::Error("JPEG picture is empty", platform::ErrorKind::Damaged);
   Picture picture;
   ErrorManager err{};
   if (!decode_into(bytes, picture, err)) {
-    throw platform::Error(std::string("JPEG picture cannot be decoded: ") + err.message);
+    throw platform::Error(std::string("JPEG picture cannot be decoded: ") + err.message,
+                          platform::ErrorKind::Damaged);
   }
   return picture;
 }

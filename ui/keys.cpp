@@ -5,6 +5,8 @@
 #include <charconv>
 #include <string>
 
+#include "platform/text.h"
+
 namespace ui {
 namespace {
 
@@ -82,8 +84,7 @@ std::string character_for_key(const KeyEvent& key) {
 }
 
 int key_from_name(std::string_view name) {
-  std::string lower;
-  for (char c : name) lower += char(std::tolower(static_cast<unsigned char>(c)));
+  std::string lower = platform::ascii_lower(name);
   if (lower.size() == 1 && std::isdigit(static_cast<unsigned char>(lower[0]))) {
     return vk::Key0 + (lower[0] - '0');
   }

@@ -67,7 +67,7 @@ void Image::decode() {
   try {
     picture_ = decode_jpeg(jpeg_);
   } catch (const platform::Error& e) {
-    throw platform::Error("picture " + form().name() + "." + name() + ": " + e.what());
+    throw platform::Error("picture " + form().name() + "." + name() + ": " + e.what(), e.kind());
   }
   notify(Change::Picture);
 }

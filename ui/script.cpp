@@ -2,6 +2,7 @@
 #include <charconv>
 #include <string>
 
+#include "platform/text.h"
 #include "ui/keys.h"
 #include "ui/scripted_toolkit.h"
 
@@ -168,8 +169,7 @@ ScriptAction parse_line(std::string_view line) {
   }
   if (action.verb == "answer-message") {
     static const char* kButtons[] = {"ok", "cancel", "yes", "no"};
-    std::string lower;
-    for (char c : action.args[0]) lower += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    std::string lower = platform::ascii_lower(action.args[0]);
     bool known = false;
     for (const char* b : kButtons) known = known || lower == b;
     if (!known) throw LineError{"answer-message needs OK, Cancel, Yes or No"};

@@ -8,9 +8,9 @@
 
 #include "platform/error.h"
 #include "platform/text.h"
+#include "platform/utf8.h"
 #include "ui/form.h"
 #include "ui/quote.h"
-#include "ui/utf8.h"
 
 namespace ui {
 namespace {
@@ -24,21 +24,11 @@ std::string sort_text(std::string_view utf8) {
     auto byte = static_cast<unsigned char>(text[i]);
     if (byte >= 0x81) {
       ++i;
-    } else if (byte >= 'A' && byte <= 'Z') {
-      text[i] = char(byte + ('a' - 'A'));
+    } else {
+      text[i] = platform::ascii_lower(text[i]);
     }
   }
   return text;
-}
-
-// UTF-8 bytes of other characters are never ASCII letters, so upper-casing bytes is safe.
-bool starts_with_folded(std::string_view text, std::string_view prefix) {
-  return prefix.size() <= text.size() &&
-         platform::ascii_upper(text.substr(0, prefix.size())) == platform::ascii_upper(prefix);
-}
-
-bool equals_folded(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && starts_with_folded(a, b);
 }
 
 }  // namespace
@@ -59,11 +49,12 @@ void Table::set_field_size(std::string_view field, std::size_t characters) {
 void Table::check_size(std::size_t field, std::string_view value) const {
   std::size_t size = sizes_[field];
   if (size == 0) return;
-  std::size_t length = utf8_characters(value).size();
+  std::size_t length = platform::utf8_characters(value).size();
   if (length > size) {
     throw platform::Error("field \"" + fields_[field] + "\" holds at most " + std::to_string(size) +
-                          " characters, not " + std::to_string(length) + ": \"" +
-                          std::string(value) + "\"");
+                              " characters, not " + std::to_string(length) + ": \"" +
+                              std::string(value) + "\"",
+                          platform::ErrorKind::Limit);
   }
 }
 
@@ -83,8 +74,9 @@ void Table::end_update() {
 }
 
 int Table::field_index(std::string_view field) const {
-  auto it = std::find_if(fields_.begin(), fields_.end(),
-                         [&](const std::string& f) { return equals_folded(f, field); });
+  auto it = std::find_if(fields_.begin(), fields_.end(), [&](const std::string& f) {
+    return platform::equals_ignoring_ascii_case(f, field);
+  });
   return it == fields_.end() ? -1 : static_cast<int>(it - fields_.begin());
 }
 
@@ -102,7 +94,9 @@ void Table::clear_rows() {
 
 std::size_t Table::checked_field(std::string_view field) const {
   int index = field_index(field);
-  if (index < 0) throw platform::Error("table has no field \"" + std::string(field) + "\"");
+  if (index < 0)
+    throw platform::Error("table has no field \"" + std::string(field) + "\"",
+                          platform::ErrorKind::NotFound);
   return std::size_t(index);
 }
 
@@ -117,10 +111,12 @@ void Table::set_value(std::size_t row, std::string_view field, std::string value
 const std::string& Table::value(std::size_t row, std::size_t field) const {
   if (row >= rows_.size()) {
     throw platform::Error("table has no row " + std::to_string(row) + " (it has " +
-                          std::to_string(rows_.size()) + ")");
+                              std::to_string(rows_.size()) + ")",
+                          platform::ErrorKind::NotFound);
   }
   if (field >= fields_.size()) {
-    throw platform::Error("table has no field number " + std::to_string(field));
+    throw platform::Error("table has no field number " + std::to_string(field),
+                          platform::ErrorKind::NotFound);
   }
   return rows_[row][field];
 }
@@ -313,7 +309,7 @@ bool DataGrid::type_text(std::string_view utf8) {
     return false;
   }
   if (!focused()) set_focus();
-  for (std::string_view ch : utf8_characters(utf8)) search_character(ch);
+  for (std::string_view ch : platform::utf8_characters(utf8)) search_character(ch);
   return true;
 }
 
@@ -325,7 +321,8 @@ void DataGrid::search_character(std::string_view ch) {
   std::size_t start = row_ >= 0 && std::size_t(row_) < rows ? std::size_t(row_) : 0;
   for (std::size_t i = 0; i < rows; ++i) {
     std::size_t r = (start + i) % rows;
-    if (starts_with_folded(table_.row(order_[r])[std::size_t(field)], wanted)) {
+    if (platform::starts_with_ignoring_ascii_case(table_.row(order_[r])[std::size_t(field)],
+                                                  wanted)) {
       search_ = std::move(wanted);
       move_to(static_cast<int>(r), col_, true);
       return;
@@ -373,7 +370,7 @@ bool DataGrid::press_key(const KeyEvent& key) {
       return form().dialog_key(key);
     case vk::Back:
       if (search_.empty()) return false;
-      drop_last_character(search_);
+      platform::drop_last_character(search_);
       return true;
     case vk::Up:
     case vk::Down:

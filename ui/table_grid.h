@@ -144,6 +144,14 @@ class DataGrid : public Control {
   // Fired after a person's edit has been stored in the table; `row` is the table's row.
   std::function<void(DataGrid&, std::size_t row, std::size_t column)> on_cell_edited;
 
+  // Stores what a person has typed into a cell whose editor is still open, as ending the edit
+  // would; for code about to read the table. A backend with in-place editors installs
+  // pending_edit_poster while its widget lives.
+  void post_pending_edit() {
+    if (pending_edit_poster) pending_edit_poster();
+  }
+  std::function<void()> pending_edit_poster;
+
   // --- user input ---
   // Types a cell's new text (row as shown) and makes it the current cell: refused (false) when
   // hidden, disabled, read-only, or out of range.

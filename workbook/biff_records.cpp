@@ -1,42 +1,16 @@
 // Record framing, RK numbers, text conversion and CONTINUE-aware string reading for BIFF records.
 #include "workbook/biff_records.h"
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include "platform/codepage_win32.h"
-#else
-#include <iconv.h>
-#endif
-
 #include <algorithm>
-#include <cerrno>
+#include <cstring>
 #include <string>
 
 #include "platform/error.h"
+#include "platform/utf8.h"
 
 namespace workbook::biff {
 namespace {
 
-void append_code_point(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | c >> 6));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | c >> 12));
-    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | c >> 18));
-    out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-#ifndef _WIN32
 // The iconv name of a Windows code page number as the CODEPAGE record gives it.
 std::string iconv_name(int codepage) {
   switch (codepage) {
@@ -52,7 +26,14 @@ std::string iconv_name(int codepage) {
       return "CP" + std::to_string(codepage);
   }
 }
-#endif
+
+platform::Recoder recoder_for(int codepage) {
+  try {
+    return platform::Recoder("UTF-8", iconv_name(codepage).c_str());
+  } catch (const platform::Error&) {
+    return platform::Recoder("UTF-8", "CP1252");
+  }
+}
 
 }  // namespace
 
@@ -72,7 +53,8 @@ bool RecordCursor::next(Record& record) {
   std::uint16_t length = get16(stream_.data() + at_ + 2);
   if (stream_.size() - at_ - 4 < length) {
     throw platform::Error("the workbook stream is truncated (a record at offset " +
-                          std::to_string(at_) + " runs past its end)");
+                              std::to_string(at_) + " runs past its end)",
+                          platform::ErrorKind::Damaged);
   }
   record.type = get16(stream_.data() + at_);
   record.data = stream_.substr(at_ + 4, length);
@@ -92,99 +74,23 @@ void append_utf16le(std::string& out, const char* data, std::size_t units) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units) {
       std::uint32_t low = get16(data + 2 * i + 2);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        append_code_point(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        platform::append_utf8(out, 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
         ++i;
         continue;
       }
     }
     if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
-    append_code_point(out, c);
+    platform::append_utf8(out, c);
   }
 }
 
 void append_latin1(std::string& out, const char* data, std::size_t bytes) {
   for (std::size_t i = 0; i < bytes; ++i) {
-    auto c = static_cast<unsigned char>(data[i]);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
+    platform::append_utf8(out, static_cast<unsigned char>(data[i]));
   }
 }
 
-#ifdef _WIN32
-CodepageText::CodepageText(int codepage) {
-  switch (codepage) {
-    case 367:
-      codepage_ = 20127;  // US-ASCII
-      break;
-    case 32768:
-      codepage_ = 10000;  // Mac Roman
-      break;
-    case 32769:
-    case 1200:
-      codepage_ = 1252;
-      break;
-    default:
-      codepage_ = static_cast<unsigned>(codepage);
-  }
-  if (codepage < 0 || !IsValidCodePage(codepage_)) codepage_ = 1252;
-}
-
-CodepageText::~CodepageText() = default;
-
-void CodepageText::append(std::string& out, std::string_view bytes) {
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
-    out.append(bytes);
-    return;
-  }
-  out += platform::win32::narrow(CP_UTF8, platform::win32::widen(codepage_, bytes));
-}
-#else
-CodepageText::CodepageText(int codepage) {
-  iconv_t cd = iconv_open("UTF-8", iconv_name(codepage).c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "CP1252");
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    throw platform::Error("text conversion is not available");
-  cd_ = cd;
-}
-
-CodepageText::~CodepageText() {
-  iconv_close(static_cast<iconv_t>(cd_));
-}
-
-void CodepageText::append(std::string& out, std::string_view bytes) {
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
-    out.append(bytes);
-    return;
-  }
-  auto cd = static_cast<iconv_t>(cd_);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::size_t used = out.size();
-  // No code page makes more than three UTF-8 bytes of one input byte.
-  out.resize(used + bytes.size() * 3 + 4);
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t in_left = bytes.size();
-  while (in_left > 0) {
-    char* dest = out.data() + used;
-    std::size_t out_left = out.size() - used;
-    std::size_t rc = iconv(cd, &in, &in_left, &dest, &out_left);
-    used = out.size() - out_left;
-    if (rc != static_cast<std::size_t>(-1)) break;
-    if (errno == E2BIG) {
-      out.resize(out.size() + 16);
-      continue;
-    }
-    ++in;
-    --in_left;
-    out[used++] = '?';
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  }
-  out.resize(used);
-}
-#endif
+CodepageText::CodepageText(int codepage) : recoder_(recoder_for(codepage)) {}
 
 bool ContinuedReader::read(char* out, std::size_t n) {
   while (n > 0) {

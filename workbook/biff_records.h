@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/text.h"
+#include "workbook/little_endian.h"
 
 namespace workbook::biff {
 
@@ -44,21 +46,11 @@ inline std::uint16_t cell_record_type(std::uint16_t type) {
   return type == kFormulaBiff3 || type == kFormulaBiff4 ? std::uint16_t{kFormula} : type;
 }
 
-inline std::uint16_t get16(const char* p) {
-  auto b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<std::uint16_t>(b[0] | b[1] << 8);
-}
-inline std::uint32_t get32(const char* p) {
-  auto b = reinterpret_cast<const unsigned char*>(p);
-  return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-         static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
-}
-inline double get_double(const char* p) {
-  std::uint64_t bits = static_cast<std::uint64_t>(get32(p + 4)) << 32 | get32(p);
-  double value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
+// The record readers name these as biff:: helpers.
+using workbook::get16;
+using workbook::get32;
+using workbook::get_double;
+
 // An RK value: a 30-bit integer or the top of a double, either optionally divided by 100.
 double rk_value(std::uint32_t rk);
 
@@ -94,15 +86,11 @@ void append_latin1(std::string& out, const char* data, std::size_t bytes);
 class CodepageText {
  public:
   explicit CodepageText(int codepage);
-  ~CodepageText();
-  CodepageText(const CodepageText&) = delete;
-  CodepageText& operator=(const CodepageText&) = delete;
   // A byte that is not valid in the code page becomes "?".
-  void append(std::string& out, std::string_view bytes);
+  void append(std::string& out, std::string_view bytes) { recoder_.append(out, bytes); }
 
  private:
-  void* cd_ = nullptr;     // iconv_t
-  unsigned codepage_ = 0;  // on Windows, the system code page converted from
+  platform::Recoder recoder_;
 };
 
 // A record's data and the CONTINUE records after it, read as one sequence. Raw reads cross from

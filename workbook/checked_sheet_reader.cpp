@@ -12,8 +12,9 @@ CheckedSheetReader::CheckedSheetReader(std::unique_ptr<SheetReader> reader, std:
 
 void CheckedSheetReader::fail(std::uint32_t row, const std::string& problem) const {
   throw platform::Error("The workbook \"" + file_ + "\", sheet \"" + sheet_ + "\", row " +
-                        std::to_string(std::uint64_t{row} + 1) + " cannot be read: " + problem +
-                        ".");
+                            std::to_string(std::uint64_t{row} + 1) + " cannot be read: " + problem +
+                            ".",
+                        platform::ErrorKind::Damaged);
 }
 
 bool CheckedSheetReader::next_row(Row& row) {

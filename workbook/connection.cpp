@@ -28,35 +28,33 @@ FileKind sniff(const std::string& path) {
   return FileKind::Other;
 }
 
-[[noreturn]] void refuse(const std::string& path, const std::string& why) {
-  throw platform::Error("The workbook \"" + path + "\" cannot be read: " + why + ".");
+[[noreturn]] void refuse(const std::string& path, const std::string& why,
+                         platform::ErrorKind kind) {
+  throw platform::Error("The workbook \"" + path + "\" cannot be read: " + why + ".", kind);
 }
 
 std::unique_ptr<Book> open_checked(const std::string& path, std::optional<WorkbookFormat> named) {
   switch (sniff(path)) {
     case FileKind::Missing:
-      refuse(path, "the file does not exist or cannot be opened");
+      refuse(path, "the file does not exist or cannot be opened", platform::ErrorKind::NotFound);
     case FileKind::Empty:
-      refuse(path, "the file is empty");
+      refuse(path, "the file is empty", platform::ErrorKind::Damaged);
     case FileKind::Other:
-      refuse(path, "it is neither an .xls nor an .xlsx workbook");
+      refuse(path, "it is neither an .xls nor an .xlsx workbook", platform::ErrorKind::Unsupported);
     case FileKind::CompoundFile:
       return open_xls_book(path);
     case FileKind::Zip:
       if (named == WorkbookFormat::Xls)
         refuse(path,
                "it is an .xlsx workbook (a zip package) under a name or connection for the .xls "
-               "format; give it the .xlsx extension");
+               "format; give it the .xlsx extension",
+               platform::ErrorKind::Unsupported);
       return open_xlsx_book(path);
   }
-  refuse(path, "unknown file kind");
+  refuse(path, "unknown file kind", platform::ErrorKind::Unsupported);
 }
 
 }  // namespace
-
-std::unique_ptr<Book> open_book(const std::string& path) {
-  return open_checked(path, std::nullopt);
-}
 
 Connection::Connection(std::string connection_string)
     : connection_string_(std::move(connection_string)) {}

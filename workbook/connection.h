@@ -45,7 +45,4 @@ class Connection {
   std::shared_ptr<Book> book_;
 };
 
-// Opens a workbook by its content (no connection string): .xls or .xlsx.
-std::unique_ptr<Book> open_book(const std::string& path);
-
 }  // namespace workbook

@@ -5,32 +5,13 @@
 
 #include "platform/error.h"
 #include "platform/paths.h"
+#include "platform/text.h"
 
 namespace workbook {
 namespace {
 
-char lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-bool starts_with_nocase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (lower(text[i]) != lower(prefix[i])) return false;
-  return true;
-}
-
-std::size_t find_nocase(std::string_view text, std::string_view needle, std::size_t from = 0) {
-  for (std::size_t i = from; i + needle.size() <= text.size(); ++i)
-    if (starts_with_nocase(text.substr(i), needle)) return i;
-  return std::string_view::npos;
-}
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
+using platform::find_ignoring_ascii_case;
+using platform::starts_with_ignoring_ascii_case;
 
 // The property names an OLE DB connection string for a workbook may carry after the path.
 constexpr std::array kKnownKeys = {"provider",
@@ -47,10 +28,11 @@ constexpr std::array kKnownKeys = {"provider",
                                    "prompt"};
 
 bool is_known_key(std::string_view key) {
-  key = trim(key);
+  key = platform::trim_blanks(key);
   for (std::string_view known : kKnownKeys)
-    if (known.back() == ':' ? starts_with_nocase(key, known)
-                            : key.size() == known.size() && starts_with_nocase(key, known))
+    if (known.back() == ':'
+            ? starts_with_ignoring_ascii_case(key, known)
+            : key.size() == known.size() && starts_with_ignoring_ascii_case(key, known))
       return true;
   return false;
 }
@@ -59,7 +41,7 @@ bool is_known_key(std::string_view key) {
 // keys, each value bare or quoted with ' or ", separated by ";".
 bool is_property_tail(std::string_view text) {
   while (true) {
-    if (trim(text).empty()) return true;
+    if (platform::trim_blanks(text).empty()) return true;
     auto eq = text.find('=');
     if (eq == std::string_view::npos || !is_known_key(text.substr(0, eq))) return false;
     std::string_view rest = text.substr(eq + 1);
@@ -82,7 +64,7 @@ bool is_property_tail(std::string_view text) {
 
 ConnectionTarget parse_connection_string(std::string_view text) {
   constexpr std::string_view kSource = "data source=";
-  auto at = find_nocase(text, kSource);
+  auto at = find_ignoring_ascii_case(text, kSource);
   if (at == std::string_view::npos)
     throw platform::Error("The connection string names no workbook (no \"Data Source=\").");
   std::string_view after = text.substr(at + kSource.size());
@@ -110,14 +92,17 @@ ConnectionTarget parse_connection_string(std::string_view text) {
 
   // The format is named in the extended properties, before or after the path, never in it.
   std::string_view before = text.substr(0, at), rest = after.substr(end);
-  std::string_view scope = find_nocase(rest, "excel ") != std::string_view::npos ? rest : before;
-  auto excel = find_nocase(scope, "excel ");
+  std::string_view scope =
+      find_ignoring_ascii_case(rest, "excel ") != std::string_view::npos ? rest : before;
+  auto excel = find_ignoring_ascii_case(scope, "excel ");
   if (excel != std::string_view::npos) {
     std::string_view version = scope.substr(excel + 6);
-    if (starts_with_nocase(version, "8.0") || starts_with_nocase(version, "5.0") ||
-        starts_with_nocase(version, "97"))
+    if (starts_with_ignoring_ascii_case(version, "8.0") ||
+        starts_with_ignoring_ascii_case(version, "5.0") ||
+        starts_with_ignoring_ascii_case(version, "97"))
       target.format = WorkbookFormat::Xls;
-    else if (starts_with_nocase(version, "12.0") || starts_with_nocase(version, "14.0"))
+    else if (starts_with_ignoring_ascii_case(version, "12.0") ||
+             starts_with_ignoring_ascii_case(version, "14.0"))
       target.format = WorkbookFormat::Xlsx;
   }
   return target;

@@ -27,6 +27,10 @@ inline constexpr std::uint32_t kMaxSharedStrings = 16u << 20;
 // Cell formats (.xlsx cellXfs, .xls XF records): Excel allows 64,000 per workbook.
 inline constexpr std::uint32_t kMaxCellFormats = 65536;
 
+// Longest part name in a zip directory; a longer one is refused, since cut short it could match
+// another part's name. The names of real workbook parts stay below 100 bytes.
+inline constexpr std::size_t kMaxZipPartNameBytes = 1023;
+
 // Zip packages: a workbook has a few dozen parts; a directory of more entries than this is an
 // attack on the memory spent listing it.
 inline constexpr std::uint32_t kMaxZipEntries = 65536;
@@ -59,6 +63,13 @@ inline constexpr unsigned kQueryTimeLimitMs = 5000;
 inline constexpr int kMaxSqlValueBytes = 16 << 20;
 // Length of a user's condition: a condition is typed by a person, not generated.
 inline constexpr std::uint32_t kMaxConditionBytes = 64 * 1024;
+// Longest SQL statement SQLite accepts from the query engine; the condition is wrapped in
+// "select * from [table] where ...", so it must leave room for that.
+inline constexpr int kMaxSqlStatementBytes = 1 << 20;
+static_assert(kMaxConditionBytes * 2ull <= kMaxSqlStatementBytes);
+// SQLite virtual-machine steps between two looks at the clock while a condition runs: often
+// enough to stop within milliseconds of the time limit, rarely enough to cost nothing.
+inline constexpr int kConditionProgressSteps = 4000;
 
 // .xls: the whole file is read into memory and its workbook stream copied out of it, so a file
 // costs about twice its size. Excel's own .xls files stay far below this; a larger one is

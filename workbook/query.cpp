@@ -13,13 +13,6 @@
 #include "workbook/sql_filter.h"
 
 namespace workbook {
-namespace {
-
-bool same_nocase(std::string_view a, std::string_view b) {
-  return platform::ascii_upper(a) == platform::ascii_upper(b);
-}
-
-}  // namespace
 
 std::string_view Field::text() const {
   if (!query_->active_ || query_->Eof()) return {};
@@ -38,8 +31,9 @@ void Query::Open() {
   QueryText q = parse_query_text(sql_);
   auto sheet = connection_.find_table(q.table);
   if (!sheet)
-    throw platform::Error("The workbook \"" + connection_.path() + "\" has no table \"" + q.table +
-                          "\".");
+    throw platform::Error(
+        "The workbook \"" + connection_.path() + "\" has no table \"" + q.table + "\".",
+        platform::ErrorKind::NotFound);
   table_ = q.table;
   book_ = connection_.book();
   read_sheet(*sheet);
@@ -70,7 +64,8 @@ void Query::Open() {
     } catch (const platform::Error& e) {
       Close();
       throw platform::Error("The condition on table \"" + q.table + "\" of \"" +
-                            connection_.path() + "\" fails: " + e.what());
+                                connection_.path() + "\" fails: " + e.what(),
+                            e.kind());
     }
     spool_ = std::move(result);
     record_count_ = spool_->size();
@@ -109,7 +104,8 @@ void Query::read_sheet(std::size_t sheet) {
   // wrapped count would turn a broken sheet into billions of empty records.
   if (last_row < header.index)
     throw platform::Error("The workbook \"" + connection_.path() + "\", sheet \"" + sheet_name +
-                          "\" cannot be read: its last row comes before its header row.");
+                              "\" cannot be read: its last row comes before its header row.",
+                          platform::ErrorKind::Damaged);
   record_count_ = std::size_t{last_row} - header.index;
   std::vector<std::string_view> names(max_column - min_column + 1);
   for (std::size_t i = 0; i < header.size(); ++i)
@@ -180,8 +176,9 @@ const Field& Query::Fields(std::size_t index) const {
   require_active();
   if (index >= fields_.size())
     throw platform::Error("The table \"" + table_ + "\" has no field number " +
-                          std::to_string(index) + " (it has " + std::to_string(fields_.size()) +
-                          ").");
+                              std::to_string(index) + " (it has " + std::to_string(fields_.size()) +
+                              ").",
+                          platform::ErrorKind::NotFound);
   return fields_[index];
 }
 
@@ -189,14 +186,15 @@ const Field* Query::FindField(std::string_view name) const {
   for (const auto& f : fields_)
     if (f.FieldName() == name) return &f;
   for (const auto& f : fields_)
-    if (same_nocase(f.FieldName(), name)) return &f;
+    if (platform::equals_ignoring_ascii_case(f.FieldName(), name)) return &f;
   return nullptr;
 }
 
 const Field& Query::FieldByName(std::string_view name) const {
   require_active();
   if (const Field* f = FindField(name)) return *f;
-  throw platform::Error("The table \"" + table_ + "\" has no field \"" + std::string(name) + "\".");
+  throw platform::Error("The table \"" + table_ + "\" has no field \"" + std::string(name) + "\".",
+                        platform::ErrorKind::NotFound);
 }
 
 }  // namespace workbook

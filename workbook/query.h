@@ -76,7 +76,6 @@ class Query {
   void require_active() const;
   void load_current();
   void read_sheet(std::size_t sheet);
-  void make_fields(const Row& header);
 
   const Connection& connection_;
   std::string sql_;

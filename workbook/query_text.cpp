@@ -21,9 +21,7 @@ bool needs_quotes(std::string_view name) {
 // Consumes a keyword (ASCII, any case) followed by a blank or the end; false when absent.
 bool eat_keyword(std::string_view& s, std::string_view word) {
   s = platform::trim_blanks(s);
-  if (s.size() < word.size()) return false;
-  for (std::size_t i = 0; i < word.size(); ++i)
-    if ((s[i] | 0x20) != word[i]) return false;
+  if (!platform::starts_with_ignoring_ascii_case(s, word)) return false;
   if (s.size() > word.size() && static_cast<unsigned char>(s[word.size()]) > ' ' &&
       s[word.size()] != '[' && s[word.size()] != '*')
     return false;
@@ -61,7 +59,8 @@ std::string sheet_name_for_table(std::string_view table) {
 
 QueryText parse_query_text(std::string_view text) {
   auto refuse = [&](const std::string& why) -> platform::Error {
-    return platform::Error("The query \"" + std::string(text) + "\" " + why + ".");
+    return platform::Error("The query \"" + std::string(text) + "\" " + why + ".",
+                           platform::ErrorKind::Refused);
   };
   std::string_view s = text;
   if (!eat_keyword(s, "select")) throw refuse("is not \"select * from [table]\"");

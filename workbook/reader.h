@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "workbook/limits.h"
+#include "workbook/xml_reading.h"
+
 namespace workbook {
 
 struct SheetInfo {
@@ -44,6 +47,9 @@ class Row {
  private:
   std::vector<std::uint32_t> columns_;  // 0-based
   std::vector<std::uint32_t> ends_;
+  static_assert(limits::kMaxRowTextBytes <= UINT32_MAX && limits::kMaxColumns <= UINT32_MAX &&
+                    limits::kMaxRows <= UINT32_MAX,
+                "a row's text ends, its columns and its index are 32-bit");
   std::string text_;
 };
 
@@ -74,8 +80,10 @@ class Book {
 std::unique_ptr<Book> open_xls_book(const std::string& path);
 // chunk_bytes: how much of a part is inflated and parsed at a time. The result never depends on
 // it; tests and the fuzzer vary it to prove that.
+// reading: the parser of worksheets and shared strings; every choice gives the same result.
 inline constexpr std::size_t kXlsxChunkBytes = 128 * 1024;
 std::unique_ptr<Book> open_xlsx_book(const std::string& path,
-                                     std::size_t chunk_bytes = kXlsxChunkBytes);
+                                     std::size_t chunk_bytes = kXlsxChunkBytes,
+                                     XmlReading reading = XmlReading::Scanner);
 
 }  // namespace workbook

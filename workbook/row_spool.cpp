@@ -5,23 +5,16 @@
 
 #include "platform/error.h"
 #include "platform/temp_file.h"
+#include "workbook/limits.h"
+#include "workbook/little_endian.h"
 
 namespace workbook {
 namespace {
 
 constexpr std::size_t kIoBytes = 1u << 20;
 
-void put32(std::string& out, std::uint32_t v) {
-  char b[4];
-  std::memcpy(b, &v, 4);
-  out.append(b, 4);
-}
-
-std::uint32_t get32(const char* p) {
-  std::uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
-}
+// A row's length, cell count, columns and text ends are 32-bit fields.
+static_assert(12 + 8ull * limits::kMaxColumns + limits::kMaxRowTextBytes <= UINT32_MAX);
 
 }  // namespace
 
@@ -45,7 +38,7 @@ void RowSpool::append(const Row& row) {
   }
   for (std::size_t i = 0; i < row.size(); ++i) buffer_.append(row.text(i));
   auto length = static_cast<std::uint32_t>(buffer_.size() - start);
-  std::memcpy(&buffer_[start], &length, 4);
+  set32(&buffer_[start], length);
   ++rows_;
   if (file_ ? buffer_.size() >= kIoBytes : buffer_.size() >= memory_bytes_) spill();
 }

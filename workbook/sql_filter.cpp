@@ -28,10 +28,9 @@ std::string quote_identifier(std::string_view name) {
 }
 
 struct Sandbox {
-  std::string table;
   bool armed = false;  // the authorizer polices only the user's statement
   std::string refused;
-  Clock::time_point deadline;
+  Clock::time_point started, deadline;
   bool timed_out = false;
 };
 
@@ -88,15 +87,26 @@ class Database {
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
-    sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, 1 << 20);
+  }
+  // Bounds what the user's statement may be and build. Set only once the sheet's table is
+  // filled: the table's definition grows with its field names, and a row of the sheet may hold
+  // more text than one value a condition builds.
+  void limit_for_condition() {
+    sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, limits::kMaxSqlStatementBytes);
     sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, limits::kMaxSqlValueBytes);
+  }
+  // The most columns a table may have in this build of SQLite.
+  std::size_t max_columns() const {
+    return static_cast<std::size_t>(sqlite3_limit(db_, SQLITE_LIMIT_COLUMN, -1));
   }
   ~Database() { sqlite3_close_v2(db_); }
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
   sqlite3* get() const { return db_; }
   [[noreturn]] void fail(const std::string& what) const {
-    throw platform::Error(what + ": " + sqlite3_errmsg(db_));
+    auto kind = sqlite3_errcode(db_) == SQLITE_TOOBIG ? platform::ErrorKind::Limit
+                                                      : platform::ErrorKind::Failed;
+    throw platform::Error(what + ": " + sqlite3_errmsg(db_), kind);
   }
   void exec(const std::string& sql) {
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
@@ -170,6 +180,19 @@ void append_result_value(std::string& out, sqlite3_stmt* stmt, int column) {
   }
 }
 
+[[noreturn]] void stopped(const Sandbox& box) {
+  auto ms = [](Clock::duration d) {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
+  };
+  throw platform::limit_error("it ran too long and was stopped", ms(Clock::now() - box.started),
+                              ms(box.deadline - box.started), "ms");
+}
+
+[[noreturn]] void refuse(const std::string& why) {
+  throw platform::Error("it is refused: " + why, platform::ErrorKind::Refused);
+}
+
 bool only_blanks(const char* tail) {
   for (; tail && *tail; ++tail)
     if (static_cast<unsigned char>(*tail) > ' ' && *tail != ';') return false;
@@ -180,10 +203,10 @@ bool only_blanks(const char* tail) {
 
 void filter_records(const std::string& table, const std::vector<std::string>& field_names,
                     const std::function<bool(Row&)>& next_record, std::string_view condition,
-                    RowSpool& out) {
+                    RowSpool& out, std::chrono::milliseconds time_limit) {
   if (condition.size() > limits::kMaxConditionBytes)
-    throw platform::Error("the condition is longer than " +
-                          std::to_string(limits::kMaxConditionBytes) + " bytes");
+    throw platform::limit_error("the condition is too long", condition.size(),
+                                limits::kMaxConditionBytes, "bytes");
   Row record;
   if (field_names.empty()) {  // an empty sheet: nothing can match
     while (next_record(record)) {
@@ -191,8 +214,11 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
     return;
   }
   Database db;
+  if (field_names.size() > db.max_columns()) {
+    throw platform::limit_error("the sheet has too many columns for a condition",
+                                field_names.size(), db.max_columns(), "columns");
+  }
   Sandbox box;
-  box.table = table;
   sqlite3_set_authorizer(db.get(), authorize, &box);
 
   std::string create = "create table " + quote_identifier(table) + " (";
@@ -217,18 +243,20 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
   }
   db.exec("commit");
 
+  db.limit_for_condition();
   box.armed = true;
-  box.deadline = Clock::now() + std::chrono::milliseconds(limits::kQueryTimeLimitMs);
-  sqlite3_progress_handler(db.get(), 4000, check_time, &box);
+  box.started = Clock::now();
+  box.deadline = box.started + time_limit;
+  sqlite3_progress_handler(db.get(), limits::kConditionProgressSteps, check_time, &box);
   std::string sql = "select * from " + quote_identifier(table) + " where " + std::string(condition);
   const char* tail = nullptr;
   Statement query(db.get(), sql, &tail);
   if (query.rc() != SQLITE_OK) {
-    if (!box.refused.empty()) throw platform::Error("it is refused: " + box.refused);
-    if (box.timed_out) throw platform::Error("it ran too long and was stopped");
+    if (!box.refused.empty()) refuse(box.refused);
+    if (box.timed_out) stopped(box);
     db.fail("it is not a valid condition");
   }
-  if (!only_blanks(tail)) throw platform::Error("it is refused: only one statement is allowed");
+  if (!only_blanks(tail)) refuse("only one statement is allowed");
   int columns = sqlite3_column_count(query.get());
   std::string text;
   std::uint32_t index = 0;
@@ -244,10 +272,7 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
     out.append(record);
   }
   if (rc != SQLITE_DONE) {
-    if (box.timed_out)
-      throw platform::Error("it ran longer than " +
-                            std::to_string(limits::kQueryTimeLimitMs / 1000) +
-                            " seconds and was stopped");
+    if (box.timed_out) stopped(box);
     db.fail("it cannot be evaluated");
   }
 }

@@ -18,9 +18,7 @@ namespace {
 using biff::get16;
 using biff::get32;
 
-// Says what a file that is not a compound file is, as far as its first bytes tell.
-std::string not_a_workbook(std::string_view bytes) {
-  if (bytes.empty()) return "the file is empty";
+std::string what_else_it_is(std::string_view bytes) {
   if (bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4)) {
     return "it is a zip package (an .xlsx workbook?), not an .xls workbook";
   }
@@ -31,26 +29,35 @@ std::string not_a_workbook(std::string_view bytes) {
   return "it is not an .xls workbook (no compound-file header)";
 }
 
+// Says what a file that is not a compound file is, as far as its first bytes tell.
+platform::Error not_a_workbook(std::string_view bytes) {
+  if (bytes.empty()) return platform::Error("the file is empty", platform::ErrorKind::Damaged);
+  return platform::Error(what_else_it_is(bytes), platform::ErrorKind::Unsupported);
+}
+
 std::string find_workbook_stream(std::string_view bytes) {
   // Some tools write the workbook stream bare, without a container.
   if (bytes.size() >= 4) {
     std::uint16_t type = get16(bytes.data()), length = get16(bytes.data() + 2);
     if (type == biff::kBof && length >= 8 && length <= 20) return std::string(bytes);
     if ((type == 0x0009 && length == 4) || ((type == 0x0209 || type == 0x0409) && length == 6)) {
-      throw platform::Error("it is an Excel 2.x to 4.0 file, which is not supported");
+      throw platform::Error("it is an Excel 2.x to 4.0 file, which is not supported",
+                            platform::ErrorKind::Unsupported);
     }
   }
   if (bytes.size() < 8 || bytes.substr(0, 4) != std::string_view("\xD0\xCF\x11\xE0", 4)) {
-    throw platform::Error(not_a_workbook(bytes));
+    throw not_a_workbook(bytes);
   }
   CompoundFile file(bytes);
   // Excel 97 and later name the stream "Workbook", Excel 5 and 95 "Book".
   if (auto stream = file.read_root_stream("Workbook")) return std::move(*stream);
   if (auto stream = file.read_root_stream("Book")) return std::move(*stream);
   if (file.has_root_entry("EncryptedPackage")) {
-    throw platform::Error("it is a password-protected .xlsx workbook, which cannot be read");
+    throw platform::Error("it is a password-protected .xlsx workbook, which cannot be read",
+                          platform::ErrorKind::Encrypted);
   }
-  throw platform::Error("the file holds no workbook stream (another kind of Office document?)");
+  throw platform::Error("the file holds no workbook stream (another kind of Office document?)",
+                        platform::ErrorKind::Unsupported);
 }
 
 struct RawText {
@@ -68,7 +75,8 @@ void read_unicode(std::string_view data, std::size_t at, bool short_count, std::
   biff::ContinuedReader in;
   in.add(data.substr(std::min(at, data.size())));
   if (!biff::read_unicode_string(in, out, short_count)) {
-    throw platform::Error("a string in the workbook globals is truncated");
+    throw platform::Error("a string in the workbook globals is truncated",
+                          platform::ErrorKind::Damaged);
   }
 }
 
@@ -76,23 +84,29 @@ void read_shared_strings(const biff::Record& sst, biff::RecordCursor& cursor, Xl
   biff::ContinuedReader in;
   biff::gather(sst, cursor, in);
   char head[8];
-  if (!in.read(head, sizeof head)) throw platform::Error("the shared-string table is truncated");
+  if (!in.read(head, sizeof head))
+    throw platform::Error("the shared-string table is truncated", platform::ErrorKind::Damaged);
   // The count is only a bound on the loop; the strings themselves must be there.
   std::uint32_t unique = get32(head + 4);
   for (std::uint32_t i = 0; i < unique && !in.at_end(); ++i) {
     std::size_t begin = wb.shared_text.size();
     if (!biff::read_unicode_string(in, wb.shared_text)) {
-      throw platform::Error("the shared-string table is truncated (string " +
-                            std::to_string(i + 1) + ")");
+      throw platform::Error(
+          "the shared-string table is truncated (string " + std::to_string(i + 1) + ")",
+          platform::ErrorKind::Damaged);
     }
     if (wb.shared_text.size() - begin > limits::kMaxCellTextBytes) {
-      throw platform::Error("shared string " + std::to_string(i + 1) +
-                            " is longer than a cell can hold");
+      throw platform::limit_error(
+          "shared string " + std::to_string(i + 1) + " is longer than a cell can hold",
+          wb.shared_text.size() - begin, limits::kMaxCellTextBytes, "bytes");
     }
-    if (i >= limits::kMaxSharedStrings || wb.shared_text.size() > limits::kMaxTotalTextBytes) {
-      throw platform::Error("the shared strings exceed the limit of " +
-                            std::to_string(limits::kMaxSharedStrings) + " texts or " +
-                            std::to_string(limits::kMaxTotalTextBytes >> 20) + " MB");
+    if (i >= limits::kMaxSharedStrings) {
+      throw platform::limit_error("the workbook has too many shared strings", std::uint64_t{i} + 1,
+                                  limits::kMaxSharedStrings, "texts");
+    }
+    if (wb.shared_text.size() > limits::kMaxTotalTextBytes) {
+      throw platform::limit_error("the shared strings hold too much text", wb.shared_text.size(),
+                                  limits::kMaxTotalTextBytes, "bytes");
     }
     wb.shared_ends.push_back(static_cast<std::uint32_t>(wb.shared_text.size()));
   }
@@ -104,9 +118,11 @@ void read_globals(XlsWorkbook& wb) {
   if (!cursor.next(record) || record.type != biff::kBof || record.data.size() < 4) {
     std::uint16_t type = record.type;
     if (type == 0x0009 || type == 0x0209 || type == 0x0409) {
-      throw platform::Error("it is an Excel 2.x to 4.0 file, which is not supported");
+      throw platform::Error("it is an Excel 2.x to 4.0 file, which is not supported",
+                            platform::ErrorKind::Unsupported);
     }
-    throw platform::Error("the workbook stream does not start with a BOF record");
+    throw platform::Error("the workbook stream does not start with a BOF record",
+                          platform::ErrorKind::Damaged);
   }
   wb.biff8 = get16(record.data.data()) != 0x0500;
   int codepage = 1252;
@@ -117,7 +133,8 @@ void read_globals(XlsWorkbook& wb) {
     std::string_view d = record.data;
     switch (record.type) {
       case biff::kFilePass:
-        throw platform::Error("the workbook is encrypted (password-protected) and cannot be read");
+        throw platform::Error("the workbook is encrypted (password-protected) and cannot be read",
+                              platform::ErrorKind::Encrypted);
       case biff::kCodePage:
         if (d.size() >= 2) codepage = get16(d.data());
         break;
@@ -145,10 +162,12 @@ void read_globals(XlsWorkbook& wb) {
         if (wb.biff8) read_shared_strings(record, cursor, wb);
         break;
       case biff::kBoundSheet: {
-        if (d.size() < 6) throw platform::Error("a sheet entry of the workbook is truncated");
+        if (d.size() < 6)
+          throw platform::Error("a sheet entry of the workbook is truncated",
+                                platform::ErrorKind::Damaged);
         if (names.size() >= limits::kMaxSheets) {
-          throw platform::Error("the workbook lists more sheets than the limit of " +
-                                std::to_string(limits::kMaxSheets));
+          throw platform::limit_error("the workbook lists too many sheets", names.size() + 1,
+                                      limits::kMaxSheets, "sheets");
         }
         RawText name;
         if (wb.biff8) {
@@ -202,7 +221,8 @@ class XlsBook : public Book {
   const std::vector<SheetInfo>& sheets() const override { return workbook_->sheets; }
   std::unique_ptr<SheetReader> open_sheet(std::size_t index) override {
     if (index >= workbook_->sheets.size()) {
-      throw XlsFailure(workbook_->source, "", "there is no sheet " + std::to_string(index + 1));
+      throw XlsFailure(workbook_->source, "", "there is no sheet " + std::to_string(index + 1),
+                       platform::ErrorKind::NotFound);
     }
     return open_xls_sheet(workbook_, index);
   }
@@ -220,23 +240,27 @@ std::unique_ptr<Book> open_xls_book_from_memory(std::string_view bytes, const st
     wb->stream = find_workbook_stream(bytes);
     read_globals(*wb);
   } catch (const platform::Error& e) {
-    throw XlsFailure(name, "", e.what());
+    throw XlsFailure(name, "", e.what(), e.kind());
   }
   return std::make_unique<XlsBook>(std::move(wb));
 }
 
 std::unique_ptr<Book> open_xls_book(const std::string& path) {
-  if (platform::folder_exists(path)) throw XlsFailure(path, "", "it is a folder, not a file");
+  if (platform::folder_exists(path))
+    throw XlsFailure(path, "", "it is a folder, not a file", platform::ErrorKind::NotFound);
   std::ifstream in(path, std::ios::binary);
-  if (!in)
-    throw XlsFailure(path, "", std::string("cannot open the file (") + std::strerror(errno) + ")");
+  if (!in) {
+    throw XlsFailure(path, "", std::string("cannot open the file (") + std::strerror(errno) + ")",
+                     errno == ENOENT ? platform::ErrorKind::NotFound : platform::ErrorKind::Failed);
+  }
   in.seekg(0, std::ios::end);
   std::streamoff size = in.tellg();
   if (size < 0) throw XlsFailure(path, "", "cannot read the file");
   if (static_cast<std::uint64_t>(size) > limits::kMaxXlsFileBytes) {
-    throw XlsFailure(path, "",
-                     "the file is larger than the limit of " +
-                         std::to_string(limits::kMaxXlsFileBytes >> 20) + " MB for .xls workbooks");
+    platform::Error e =
+        platform::limit_error("the file is too large for an .xls workbook",
+                              static_cast<std::uint64_t>(size), limits::kMaxXlsFileBytes, "bytes");
+    throw XlsFailure(path, "", e.what(), e.kind());
   }
   std::string bytes(static_cast<std::size_t>(size), '\0');
   in.seekg(0);

@@ -11,6 +11,7 @@
 #include "platform/error.h"
 #include "workbook/biff_records.h"
 #include "workbook/cell_text.h"
+#include "workbook/limits.h"
 #include "workbook/reader.h"
 
 namespace workbook {
@@ -24,7 +25,9 @@ struct XlsWorkbook {
   std::unique_ptr<biff::CodepageText> codepage;
   std::string shared_text;                 // the shared strings, end to end
   std::vector<std::uint32_t> shared_ends;  // where each shared string ends in shared_text
-  std::vector<bool> xf_is_date;            // per XF index: numbers shown as dates
+  static_assert(limits::kMaxTotalTextBytes <= UINT32_MAX && limits::kMaxSharedStrings <= UINT32_MAX,
+                "shared-string ends and indexes are 32-bit");
+  std::vector<bool> xf_is_date;  // per XF index: numbers shown as dates
   std::vector<SheetInfo> sheets;
   std::vector<std::uint32_t> sheet_offsets;  // of each sheet's BOF record in the stream
 
@@ -32,13 +35,15 @@ struct XlsWorkbook {
 };
 
 // A failure already worded for a person: "The workbook "PATH"PLACE cannot be read: PROBLEM.",
-// where PLACE names the sheet and row. Problems from the container and record layers come
-// without the file and are worded into one of these.
+// where PLACE names the sheet and row, of the kind of the problem. Problems from the container and
+// record layers come without the file and are worded into one of these.
 class XlsFailure : public platform::Error {
  public:
-  XlsFailure(const std::string& source, const std::string& place, const std::string& problem)
-      : platform::Error("The workbook \"" + source + "\"" + place + " cannot be read: " + problem +
-                        ".") {}
+  XlsFailure(const std::string& source, const std::string& place, const std::string& problem,
+             platform::ErrorKind kind = platform::ErrorKind::Failed)
+      : platform::Error(
+            "The workbook \"" + source + "\"" + place + " cannot be read: " + problem + ".", kind) {
+  }
 };
 
 // Parses a workbook from its file's bytes; `name` is the file named in messages.

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/text.h"
+#include "workbook/little_endian.h"
 
 namespace workbook {
 namespace {
@@ -19,26 +21,11 @@ constexpr std::uint64_t kMiniStreamCutoff = 4096;
 constexpr std::size_t kEntrySize = 128;
 constexpr unsigned char kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
 
-std::uint16_t get16(std::string_view d, std::size_t at) {
-  auto p = reinterpret_cast<const unsigned char*>(d.data()) + at;
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t get32(std::string_view d, std::size_t at) {
-  auto p = reinterpret_cast<const unsigned char*>(d.data()) + at;
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
-char16_t ascii_lower(char16_t c) {
-  return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
-}
-
 bool same_name(const std::u16string& entry, std::string_view name) {
   if (entry.size() != name.size()) return false;
   for (std::size_t i = 0; i < name.size(); ++i) {
     auto wanted = static_cast<char16_t>(static_cast<unsigned char>(name[i]));
-    if (ascii_lower(entry[i]) != ascii_lower(wanted)) return false;
+    if (platform::ascii_lower(entry[i]) != platform::ascii_lower(wanted)) return false;
   }
   return true;
 }
@@ -47,27 +34,32 @@ bool same_name(const std::u16string& entry, std::string_view name) {
 
 CompoundFile::CompoundFile(std::string_view data) : data_(data) {
   if (data.size() < 512 || std::memcmp(data.data(), kSignature, sizeof kSignature) != 0) {
-    throw platform::Error("not an .xls workbook (no compound-file header)");
+    throw platform::Error("not an .xls workbook (no compound-file header)",
+                          platform::ErrorKind::Unsupported);
   }
-  std::uint16_t shift = get16(data, 30);
+  std::uint16_t shift = get16(data.data() + 30);
   if (shift != 9 && shift != 12) {
-    throw platform::Error("the compound-file header declares an unknown sector size");
+    throw platform::Error("the compound-file header declares an unknown sector size",
+                          platform::ErrorKind::Damaged);
   }
   sector_size_ = 1u << shift;
   wide_sizes_ = shift == 12;
-  if (data.size() <= sector_size_) throw platform::Error("the file is truncated");
+  if (data.size() <= sector_size_)
+    throw platform::Error("the file is truncated", platform::ErrorKind::Damaged);
   std::size_t body = data.size() - sector_size_;
-  if (body / sector_size_ >= 0xFFFFFFF0u) throw platform::Error("the file is too large");
+  if (body / sector_size_ >= 0xFFFFFFF0u)
+    throw platform::Error("the file is too large", platform::ErrorKind::Limit);
   sector_count_ = static_cast<std::uint32_t>((body + sector_size_ - 1) / sector_size_);
-  first_directory_ = get32(data, 48);
-  first_mini_fat_ = get32(data, 60);
+  first_directory_ = get32(data.data() + 48);
+  first_mini_fat_ = get32(data.data() + 60);
   load_fat();
   load_directory();
 }
 
 std::string_view CompoundFile::sector(std::uint32_t id) const {
   if (id >= sector_count_)
-    throw platform::Error("the file is truncated (a sector lies past its end)");
+    throw platform::Error("the file is truncated (a sector lies past its end)",
+                          platform::ErrorKind::Damaged);
   std::size_t at = (static_cast<std::size_t>(id) + 1) * sector_size_;
   // The last sector may be cut short; what it lacks is never part of a stream.
   return data_.substr(at, sector_size_);
@@ -76,35 +68,38 @@ std::string_view CompoundFile::sector(std::uint32_t id) const {
 void CompoundFile::load_fat() {
   // The FAT's own sectors are listed in the header and then in a chain of DIFAT sectors. A FAT
   // sector is a sector of the file, so there can be no more of them than the file has.
-  std::uint32_t declared = get32(data_, 44);
+  std::uint32_t declared = get32(data_.data() + 44);
   std::size_t wanted = std::min<std::size_t>(declared, sector_count_);
   std::vector<std::uint32_t> fat_sectors;
   for (std::size_t i = 0; i < kHeaderDifatEntries && fat_sectors.size() < wanted; ++i) {
-    std::uint32_t id = get32(data_, 76 + 4 * i);
+    std::uint32_t id = get32(data_.data() + 76 + 4 * i);
     if (id == kFreeSector) break;
     fat_sectors.push_back(id);
   }
-  std::uint32_t difat = get32(data_, 68);
+  std::uint32_t difat = get32(data_.data() + 68);
   std::vector<bool> seen(sector_count_);
   const std::size_t per_difat = sector_size_ / 4 - 1;
   while (fat_sectors.size() < wanted && difat < sector_count_) {
-    if (seen[difat]) throw platform::Error("the DIFAT sector chain loops");
+    if (seen[difat])
+      throw platform::Error("the DIFAT sector chain loops", platform::ErrorKind::Damaged);
     seen[difat] = true;
     std::string_view s = sector(difat);
-    if (s.size() < sector_size_) throw platform::Error("the file is truncated (in the DIFAT)");
+    if (s.size() < sector_size_)
+      throw platform::Error("the file is truncated (in the DIFAT)", platform::ErrorKind::Damaged);
     for (std::size_t i = 0; i < per_difat && fat_sectors.size() < wanted; ++i) {
-      std::uint32_t id = get32(s, 4 * i);
+      std::uint32_t id = get32(s.data() + 4 * i);
       if (id != kFreeSector) fat_sectors.push_back(id);
     }
-    difat = get32(s, 4 * per_difat);
+    difat = get32(s.data() + 4 * per_difat);
   }
-  if (fat_sectors.empty()) throw platform::Error("the compound file has no sector table");
+  if (fat_sectors.empty())
+    throw platform::Error("the compound file has no sector table", platform::ErrorKind::Damaged);
   const std::size_t per_sector = sector_size_ / 4;
   fat_.assign(fat_sectors.size() * per_sector, kFreeSector);
   for (std::size_t n = 0; n < fat_sectors.size(); ++n) {
     std::string_view s = sector(fat_sectors[n]);
     for (std::size_t i = 0; i < per_sector && 4 * i + 4 <= s.size(); ++i) {
-      fat_[n * per_sector + i] = get32(s, 4 * i);
+      fat_[n * per_sector + i] = get32(s.data() + 4 * i);
     }
   }
 }
@@ -116,9 +111,12 @@ std::vector<std::uint32_t> CompoundFile::chain(std::uint32_t start,
   std::vector<bool> seen(table.size());
   for (std::uint32_t id = start; id != kEndOfChain && links.size() < max_links; id = table[id]) {
     if (id >= table.size()) {
-      throw platform::Error(std::string("the sector chain of the ") + what + " is broken");
+      throw platform::Error(std::string("the sector chain of the ") + what + " is broken",
+                            platform::ErrorKind::Damaged);
     }
-    if (seen[id]) throw platform::Error(std::string("the sector chain of the ") + what + " loops");
+    if (seen[id])
+      throw platform::Error(std::string("the sector chain of the ") + what + " loops",
+                            platform::ErrorKind::Damaged);
     seen[id] = true;
     links.push_back(id);
   }
@@ -129,7 +127,8 @@ std::string CompoundFile::read_regular(std::uint32_t start, std::uint64_t size,
                                        const char* what) const {
   if (size > data_.size()) {
     throw platform::Error(std::string("the file is truncated (its ") + what +
-                          " is declared longer than the whole file)");
+                              " is declared longer than the whole file)",
+                          platform::ErrorKind::Damaged);
   }
   std::size_t needed = (size + sector_size_ - 1) / sector_size_;
   std::vector<std::uint32_t> ids = chain(start, fat_, needed, what);
@@ -140,7 +139,8 @@ std::string CompoundFile::read_regular(std::uint32_t start, std::uint64_t size,
   for (std::uint32_t id : ids) {
     std::string_view s = sector(id).substr(0, size - out.size());
     if (s.size() < std::min<std::uint64_t>(sector_size_, size - out.size())) {
-      throw platform::Error(std::string("the file is truncated (in the ") + what + ")");
+      throw platform::Error(std::string("the file is truncated (in the ") + what + ")",
+                            platform::ErrorKind::Damaged);
     }
     out.append(s);
   }
@@ -154,7 +154,7 @@ std::string CompoundFile::read_mini(std::uint32_t start, std::uint64_t size) con
   mini_fat.reserve(fat_ids.size() * (sector_size_ / 4));
   for (std::uint32_t id : fat_ids) {
     std::string_view s = sector(id);
-    for (std::size_t i = 0; 4 * i + 4 <= s.size(); ++i) mini_fat.push_back(get32(s, 4 * i));
+    for (std::size_t i = 0; 4 * i + 4 <= s.size(); ++i) mini_fat.push_back(get32(s.data() + 4 * i));
   }
   const Entry& root = entries_[0];
   std::string mini_stream = read_regular(root.start, root.size, "mini stream");
@@ -167,7 +167,8 @@ std::string CompoundFile::read_mini(std::uint32_t start, std::uint64_t size) con
     std::size_t at = static_cast<std::size_t>(id) * kMiniSectorSize;
     std::size_t take = std::min<std::uint64_t>(kMiniSectorSize, size - out.size());
     if (at + take > mini_stream.size()) {
-      throw platform::Error("the workbook stream lies past the end of the mini stream");
+      throw platform::Error("the workbook stream lies past the end of the mini stream",
+                            platform::ErrorKind::Damaged);
     }
     out.append(mini_stream, at, take);
   }
@@ -181,25 +182,26 @@ void CompoundFile::load_directory() {
     for (std::size_t at = 0; at + kEntrySize <= s.size(); at += kEntrySize) {
       std::string_view raw = s.substr(at, kEntrySize);
       Entry e;
-      std::size_t name_bytes = std::min<std::size_t>(get16(raw, 64), 64);
+      std::size_t name_bytes = std::min<std::size_t>(get16(raw.data() + 64), 64);
       for (std::size_t i = 0; i + 1 < name_bytes; i += 2) {
-        char16_t c = get16(raw, i);
+        char16_t c = get16(raw.data() + i);
         if (c == 0) break;
         e.name.push_back(c);
       }
       e.type = static_cast<std::uint8_t>(raw[66]);
-      e.left = get32(raw, 68);
-      e.right = get32(raw, 72);
-      e.child = get32(raw, 76);
-      e.start = get32(raw, 116);
-      e.size = get32(raw, 120);
+      e.left = get32(raw.data() + 68);
+      e.right = get32(raw.data() + 72);
+      e.child = get32(raw.data() + 76);
+      e.start = get32(raw.data() + 116);
+      e.size = get32(raw.data() + 120);
       // Files with 512-byte sectors may leave junk in the size's high half.
-      if (wide_sizes_) e.size |= static_cast<std::uint64_t>(get32(raw, 124)) << 32;
+      if (wide_sizes_) e.size |= static_cast<std::uint64_t>(get32(raw.data() + 124)) << 32;
       entries_.push_back(std::move(e));
     }
   }
   if (entries_.empty() || entries_[0].type != 5) {
-    throw platform::Error("the compound file has no root directory entry");
+    throw platform::Error("the compound file has no root directory entry",
+                          platform::ErrorKind::Damaged);
   }
 }
 

@@ -86,7 +86,8 @@ class XlsSheetReader : public SheetReader {
       : wb_(std::move(wb)), name_(wb_->sheets[index].name), begin_(wb_->sheet_offsets[index]) {
     biff::RecordCursor at(wb_->stream, begin_);
     biff::Record bof;
-    if (begin_ >= wb_->stream.size() || !at.next(bof) || bof.type != biff::kBof) {
+    if (begin_ >= wb_->stream.size() || !guarded([&] { return at.next(bof); }) ||
+        bof.type != biff::kBof) {
       fail_sheet("the sheet does not start where the workbook says");
     }
     if (!wb_->sheets[index].is_worksheet) {
@@ -131,9 +132,9 @@ class XlsSheetReader : public SheetReader {
     CellWalker again(wb_->stream, begin_);
     while (again.next(ref)) {
       if (index_.size() >= limits::kMaxXlsReorderedCells) {
-        fail_sheet("its cells are out of order and more than " +
-                   std::to_string(limits::kMaxXlsReorderedCells) +
-                   " of them, the limit for putting them in order");
+        fail_sheet(platform::limit_error("its cells are out of order and too many to put in order",
+                                         index_.size() + 1, limits::kMaxXlsReorderedCells,
+                                         "cells"));
       }
       index_.push_back(ref);
     }
@@ -203,7 +204,8 @@ class XlsSheetReader : public SheetReader {
         decode(walker_->record(), ref, walker_->cursor());
       }
       if (text_.size() > limits::kMaxCellTextBytes) {
-        fail_row(ref.row, "a cell's text is longer than a cell can hold");
+        fail_row(ref.row, platform::limit_error("a cell's text is longer than a cell can hold",
+                                                text_.size(), limits::kMaxCellTextBytes, "bytes"));
       }
       if (!text_.empty()) break;
     }
@@ -348,16 +350,23 @@ class XlsSheetReader : public SheetReader {
     } catch (const XlsFailure&) {
       throw;
     } catch (const platform::Error& e) {
-      fail_sheet(e.what());
+      fail_sheet(e);
     }
   }
 
+  // A problem worded here is damage to the file unless it says otherwise.
   [[noreturn]] void fail_sheet(const std::string& problem) const {
-    throw XlsFailure(wb_->source, ", sheet \"" + name_ + "\"", problem);
+    fail_sheet(platform::Error(problem, platform::ErrorKind::Damaged));
+  }
+  [[noreturn]] void fail_sheet(const platform::Error& problem) const {
+    throw XlsFailure(wb_->source, ", sheet \"" + name_ + "\"", problem.what(), problem.kind());
   }
   [[noreturn]] void fail_row(std::uint32_t row, const std::string& problem) const {
+    fail_row(row, platform::Error(problem, platform::ErrorKind::Damaged));
+  }
+  [[noreturn]] void fail_row(std::uint32_t row, const platform::Error& problem) const {
     throw XlsFailure(wb_->source, ", sheet \"" + name_ + "\", row " + std::to_string(row + 1),
-                     problem);
+                     problem.what(), problem.kind());
   }
 
   std::shared_ptr<XlsWorkbook> wb_;

@@ -21,7 +21,7 @@ void parse_part(ZipArchive& zip, const std::string& part, XmlHandler& handler) {
   parse_source(*zip.open(part), parser, 65536);
 }
 
-void parse_source(ByteSource& source, XmlParser& parser, std::size_t chunk_bytes) {
+void parse_source(ByteSource& source, XmlFeed& parser, std::size_t chunk_bytes) {
   std::string buffer(std::max<std::size_t>(chunk_bytes, 1), '\0');
   while (true) {
     std::size_t n = source.read(buffer.data(), buffer.size());
@@ -84,9 +84,8 @@ class RelationshipsHandler : public XmlHandler {
     const char* target = xml_attribute(attrs, "Target");
     if (!id || !type || !target) return;
     if (out_.size() >= limits::kMaxSheets * 2ull)
-      throw platform::Error("The workbook " + where_ +
-                            " lists more relationships than the limit of " +
-                            std::to_string(limits::kMaxSheets * 2ull) + ".");
+      throw platform::limit_error("The workbook " + where_ + " lists too many relationships",
+                                  out_.size() + 1, limits::kMaxSheets * 2ull, "relationships");
     out_.push_back({id, type, resolve_target(owner_, target)});
   }
   void end(std::string_view) override {}
@@ -106,8 +105,8 @@ class WorkbookHandler : public XmlHandler {
       const char* id = xml_attribute(attrs, "id");
       if (!sheet_name) return;
       if (book_.sheets.size() >= limits::kMaxSheets)
-        throw platform::Error("The workbook " + where_ + " lists more sheets than the limit of " +
-                              std::to_string(limits::kMaxSheets) + ".");
+        throw platform::limit_error("The workbook " + where_ + " lists too many sheets",
+                                    book_.sheets.size() + 1, limits::kMaxSheets, "sheets");
       XlsxSheet sheet;
       sheet.info.name = sheet_name;
       sheet.part = id ? id : "";  // the relationship id until resolved
@@ -142,7 +141,8 @@ XlsxWorkbook read_workbook(ZipArchive& zip) {
     if (relationship_kind(rel.type) == "officeDocument") book.part = rel.target;
   if (book.part.empty() || !zip.contains(book.part)) book.part = "xl/workbook.xml";
   if (!zip.contains(book.part))
-    zip.fail("it is a zip file but not an .xlsx workbook (it has no workbook part)");
+    zip.fail("it is a zip file but not an .xlsx workbook (it has no workbook part)",
+             platform::ErrorKind::Unsupported);
   WorkbookHandler handler(book, describe_part(zip, book.part));
   parse_part(zip, book.part, handler);
 
@@ -177,17 +177,15 @@ class StylesHandler : public XmlHandler {
       const char* code = xml_attribute(attrs, "formatCode");
       if (!id || !code) return;
       if (custom_.size() >= limits::kMaxNumberFormats)
-        throw platform::Error("The workbook " + where_ +
-                              " lists more number formats than the limit of " +
-                              std::to_string(limits::kMaxNumberFormats) + ".");
+        throw platform::limit_error("The workbook " + where_ + " lists too many number formats",
+                                    custom_.size() + 1, limits::kMaxNumberFormats, "formats");
       custom_[std::atoi(id)] = is_date_format_code(code);
     } else if (name == "cellXfs") {
       in_cell_xfs_ = true;
     } else if (name == "xf" && in_cell_xfs_) {
       if (dates_.size() >= limits::kMaxCellFormats)
-        throw platform::Error("The workbook " + where_ +
-                              " lists more cell formats than the limit of " +
-                              std::to_string(limits::kMaxCellFormats) + ".");
+        throw platform::limit_error("The workbook " + where_ + " lists too many cell formats",
+                                    dates_.size() + 1, limits::kMaxCellFormats, "formats");
       const char* id = xml_attribute(attrs, "numFmtId");
       int fmt = id ? std::atoi(id) : 0;
       auto custom = custom_.find(fmt);

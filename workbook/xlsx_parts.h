@@ -21,7 +21,7 @@ std::string describe_part(const ZipArchive& zip, std::string_view part);
 // Streams a part through a parser into the handler.
 void parse_part(ZipArchive& zip, const std::string& part, XmlHandler& handler);
 // Feeds the whole source to the parser, chunk_bytes at a time.
-void parse_source(ByteSource& source, XmlParser& parser, std::size_t chunk_bytes);
+void parse_source(ByteSource& source, XmlFeed& parser, std::size_t chunk_bytes);
 
 struct Relationship {
   std::string id, type, target;  // target resolved to a part name

@@ -5,6 +5,7 @@
 #include "workbook/limits.h"
 #include "workbook/xlsx_parts.h"
 #include "workbook/xlsx_text.h"
+#include "workbook/xml_scanner.h"
 #include "workbook/zip_archive.h"
 
 namespace workbook {
@@ -26,8 +27,8 @@ void StringItemText::end(std::string_view name) {
 void StringItemText::text(std::string_view t, const std::string& where) {
   if (!in_t_) return;
   if (raw_.size() + t.size() > limits::kMaxCellTextBytes)
-    throw platform::Error("A text in " + where + " is longer than a cell can hold (" +
-                          std::to_string(limits::kMaxCellTextBytes) + " bytes).");
+    throw platform::limit_error("A text in " + where + " is longer than a cell can hold",
+                                raw_.size() + t.size(), limits::kMaxCellTextBytes, "bytes");
   raw_.append(t);
 }
 
@@ -59,11 +60,11 @@ class SharedStringsHandler : public XmlHandler {
       in_si_ = false;
       item_.finish(table_.text_);
       if (table_.text_.size() > limits::kMaxTotalTextBytes)
-        throw platform::Error("The shared strings of " + where_ + " exceed the limit of " +
-                              std::to_string(limits::kMaxTotalTextBytes >> 20) + " MiB of text.");
+        throw platform::limit_error("The shared strings of " + where_ + " hold too much text",
+                                    table_.text_.size(), limits::kMaxTotalTextBytes, "bytes");
       if (table_.ends_.size() >= limits::kMaxSharedStrings)
-        throw platform::Error("The shared strings of " + where_ + " exceed the limit of " +
-                              std::to_string(limits::kMaxSharedStrings) + " texts.");
+        throw platform::limit_error("The shared strings of " + where_ + " are too many",
+                                    table_.ends_.size() + 1, limits::kMaxSharedStrings, "texts");
       table_.ends_.push_back(static_cast<std::uint32_t>(table_.text_.size()));
     } else if (in_si_) {
       item_.end(name);
@@ -80,16 +81,22 @@ class SharedStringsHandler : public XmlHandler {
   bool in_si_ = false;
 };
 
-void SharedStrings::load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes) {
-  load(*zip.open(part), describe_part(zip, part), chunk_bytes);
+void SharedStrings::load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes,
+                         XmlReading reading) {
+  try {
+    load(*zip.open(part), describe_part(zip, part), chunk_bytes, reading);
+  } catch (const XmlScanFallback&) {
+    load(*zip.open(part), describe_part(zip, part), chunk_bytes, XmlReading::Expat);
+  }
 }
 
-void SharedStrings::load(ByteSource& source, const std::string& where, std::size_t chunk_bytes) {
+void SharedStrings::load(ByteSource& source, const std::string& where, std::size_t chunk_bytes,
+                         XmlReading reading) {
   text_.clear();
   ends_.clear();
   SharedStringsHandler handler(*this, where);
-  XmlParser parser(handler, where);
-  parse_source(source, parser, chunk_bytes);
+  auto parser = make_xml_feed(reading, handler, where);
+  parse_source(source, *parser, chunk_bytes);
   text_.shrink_to_fit();
   ends_.shrink_to_fit();
 }

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "workbook/byte_source.h"
+#include "workbook/limits.h"
 #include "workbook/xml_parser.h"
+#include "workbook/xml_reading.h"
 
 namespace workbook {
 
@@ -22,14 +24,20 @@ class SharedStrings {
     return std::string_view(text_).substr(begin, ends_[i] - begin);
   }
   // Reads the part; throws platform::Error naming file and part when it is broken or too big.
-  void load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes);
-  // The same from any source; where names the file and part for messages.
-  void load(ByteSource& source, const std::string& where, std::size_t chunk_bytes);
+  // A part the scanner gives up is read again with expat.
+  void load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes,
+            XmlReading reading = XmlReading::Expat);
+  // The same from any source; where names the file and part for messages. With the scanner,
+  // XmlScanFallback comes out when it gives the part up.
+  void load(ByteSource& source, const std::string& where, std::size_t chunk_bytes,
+            XmlReading reading = XmlReading::Expat);
 
  private:
   friend class SharedStringsHandler;
   std::string text_;
-  std::vector<std::uint32_t> ends_;  // the total text is capped below 4 GiB
+  std::vector<std::uint32_t> ends_;
+  static_assert(limits::kMaxTotalTextBytes <= UINT32_MAX && limits::kMaxSharedStrings <= UINT32_MAX,
+                "shared-string ends and indexes are 32-bit");
 };
 
 // Collects the text of one string item (<si>, or a cell's <is>): the <t> elements outside

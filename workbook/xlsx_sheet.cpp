@@ -45,11 +45,11 @@ void append_iso_date(std::string& out, std::string_view v) {
 
 XlsxSheetReader::XlsxSheetReader(std::unique_ptr<ByteSource> source, std::string where,
                                  std::string part_where, XlsxSheetContext context,
-                                 std::size_t chunk_bytes)
+                                 std::size_t chunk_bytes, XmlReading reading)
     : source_(std::move(source)),
       where_(std::move(where)),
       context_(context),
-      parser_(*this, std::move(part_where)),
+      parser_(make_xml_feed(reading, *this, std::move(part_where))),
       chunk_(std::max<std::size_t>(chunk_bytes, 1), '\0') {
   // Parse up to the sheet data so that the declared range is known before the first row.
   while (!seen_sheet_data_ && !eof_) pump();
@@ -59,7 +59,7 @@ void XlsxSheetReader::pump() {
   std::size_t n = source_->read(chunk_.data(), chunk_.size());  // a zip failure names the file
   eof_ = n == 0;
   try {
-    parser_.feed(chunk_.data(), n, eof_);
+    parser_->feed(chunk_.data(), n, eof_);
   } catch (const SheetFailure&) {
     throw;
   } catch (const platform::Error& e) {
@@ -67,7 +67,7 @@ void XlsxSheetReader::pump() {
     std::string problem = e.what();
     if (!problem.empty() && problem.back() == '.') problem.pop_back();
     if (!problem.empty() && problem[0] >= 'A' && problem[0] <= 'Z') problem[0] += 'a' - 'A';
-    fail(problem);
+    fail(problem, e.kind());
   }
 }
 
@@ -84,13 +84,14 @@ bool XlsxSheetReader::next_row(Row& row) {
   return true;
 }
 
-void XlsxSheetReader::fail(const std::string& problem) const {
+void XlsxSheetReader::fail(const std::string& problem, platform::ErrorKind kind) const {
   std::string row = in_row_ ? ", row " + std::to_string(std::uint64_t{row_} + 1) : "";
-  throw SheetFailure("The workbook " + where_ + row + " cannot be read: " + problem + ".");
+  throw SheetFailure("The workbook " + where_ + row + " cannot be read: " + problem + ".", kind);
 }
 
-void XlsxSheetReader::fail_cell(const std::string& what) const {
-  fail("cell " + column_letters(column_) + std::to_string(std::uint64_t{row_} + 1) + ": " + what);
+void XlsxSheetReader::fail_cell(const std::string& what, platform::ErrorKind kind) const {
+  fail("cell " + column_letters(column_) + std::to_string(std::uint64_t{row_} + 1) + ": " + what,
+       kind);
 }
 
 void XlsxSheetReader::start(std::string_view name, const char** attrs) {
@@ -129,7 +130,9 @@ void XlsxSheetReader::start_row(const char** attrs) {
     row_ = *n;
   } else {
     if (last_row_ + 1 >= limits::kMaxRows)
-      fail("it has more rows than the limit of " + std::to_string(limits::kMaxRows));
+      fail(platform::limit_error("it has too many rows", last_row_ + 2, limits::kMaxRows, "rows")
+               .what(),
+           platform::ErrorKind::Limit);
     row_ = static_cast<std::uint32_t>(last_row_ + 1);
   }
   in_row_ = true;
@@ -163,8 +166,10 @@ void XlsxSheetReader::start_cell(const char** attrs) {
     column_ = ref->column;
   } else {
     if (last_column_ + 1 >= limits::kMaxColumns)
-      fail("it has more cells than the limit of " + std::to_string(limits::kMaxColumns) +
-           " columns");
+      fail(platform::limit_error("it has too many cells", last_column_ + 2, limits::kMaxColumns,
+                                 "columns")
+               .what(),
+           platform::ErrorKind::Limit);
     column_ = static_cast<std::uint32_t>(last_column_ + 1);
   }
   if (static_cast<std::int64_t>(column_) <= last_column_)
@@ -210,7 +215,10 @@ void XlsxSheetReader::end(std::string_view name) {
 void XlsxSheetReader::text(std::string_view t) {
   if (in_value_) {
     if (value_.size() + t.size() > limits::kMaxCellTextBytes)
-      fail_cell("the value is longer than a cell can hold");
+      fail_cell(platform::limit_error("the value is longer than a cell can hold",
+                                      value_.size() + t.size(), limits::kMaxCellTextBytes, "bytes")
+                    .what(),
+                platform::ErrorKind::Limit);
     value_.append(t);
   } else if (in_inline_) {
     inline_item_.text(t, "an inline string");
@@ -222,8 +230,10 @@ void XlsxSheetReader::finish_cell() {
   auto add = [&](std::string_view text) {
     row_text_bytes_ += text.size();
     if (row_text_bytes_ > limits::kMaxRowTextBytes)
-      fail_cell("the row holds more text than the limit of " +
-                std::to_string(limits::kMaxRowTextBytes >> 20) + " MiB for one row");
+      fail_cell(platform::limit_error("the row holds too much text", row_text_bytes_,
+                                      limits::kMaxRowTextBytes, "bytes")
+                    .what(),
+                platform::ErrorKind::Limit);
     row.add(column_, text);
   };
   cell_text_.clear();

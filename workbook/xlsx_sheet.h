@@ -6,11 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "workbook/byte_source.h"
 #include "workbook/cell_text.h"
 #include "workbook/reader.h"
 #include "workbook/xlsx_shared_strings.h"
-#include "workbook/xml_parser.h"
+#include "workbook/xml_scanner.h"
 
 namespace workbook {
 
@@ -25,8 +26,11 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
  public:
   // where: the file and sheet for messages ("\"a.xlsx\", sheet \"S\""); part_where: the file
   // and part, for messages about the XML. chunk_bytes: how much is inflated and parsed at a time.
+  // With the scanner, XmlScanFallback may come out of the constructor and next_row: the part
+  // is to be read again with expat (xlsx_scanned_sheet.h does that).
   XlsxSheetReader(std::unique_ptr<ByteSource> source, std::string where, std::string part_where,
-                  XlsxSheetContext context, std::size_t chunk_bytes = kXlsxChunkBytes);
+                  XlsxSheetContext context, std::size_t chunk_bytes = kXlsxChunkBytes,
+                  XmlReading reading = XmlReading::Expat);
   bool next_row(Row& row) override;
   std::optional<Range> declared_range() const override { return declared_; }
 
@@ -38,14 +42,17 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void start_row(const char** attrs);
   void start_cell(const char** attrs);
   void finish_cell();
-  // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row)
-  [[noreturn]] void fail(const std::string& problem) const;
-  [[noreturn]] void fail_cell(const std::string& what) const;
+  // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row); a
+  // problem is damage to the file unless told otherwise.
+  [[noreturn]] void fail(const std::string& problem,
+                         platform::ErrorKind kind = platform::ErrorKind::Damaged) const;
+  [[noreturn]] void fail_cell(const std::string& what,
+                              platform::ErrorKind kind = platform::ErrorKind::Damaged) const;
 
   std::unique_ptr<ByteSource> source_;
   std::string where_;
   XlsxSheetContext context_;
-  XmlParser parser_;
+  std::unique_ptr<XmlFeed> parser_;
   std::string chunk_;
   bool eof_ = false;
   std::optional<Range> declared_;

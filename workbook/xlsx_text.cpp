@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "platform/utf8.h"
 #include "workbook/limits.h"
 
 namespace workbook {
@@ -25,24 +26,6 @@ int escape_at(std::string_view text, std::size_t i) {
     v = v * 16 + h;
   }
   return v;
-}
-
-void append_utf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 }  // namespace
@@ -72,12 +55,12 @@ void append_unescaped(std::string& out, std::string_view text) {
     } else if (cp >= 0xDC00 && cp < 0xE000) {
       cp = 0xFFFD;
     }
-    if (cp != 0) append_utf8(out, cp);  // a NUL would end the text in C hosts
+    if (cp != 0) platform::append_utf8(out, cp);  // a NUL would end the text in C hosts
   }
   out.append(text.substr(i));
 }
 
-std::optional<CellRef> parse_cell_ref(std::string_view ref) {
+std::optional<CellAddress> parse_cell_ref(std::string_view ref) {
   std::size_t i = 0;
   std::uint32_t column = 0;
   while (i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z') {
@@ -88,7 +71,7 @@ std::optional<CellRef> parse_cell_ref(std::string_view ref) {
   if (i == 0) return std::nullopt;
   auto row = parse_row_number(ref.substr(i));
   if (!row) return std::nullopt;
-  return CellRef{*row, column - 1};
+  return CellAddress{*row, column - 1};
 }
 
 std::optional<std::uint32_t> parse_row_number(std::string_view text) {

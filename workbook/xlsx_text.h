@@ -13,11 +13,11 @@ namespace workbook {
 // escapes for a surrogate pair); "_x005F_" is an escaped "_". A lone surrogate becomes U+FFFD.
 void append_unescaped(std::string& out, std::string_view text);
 
-struct CellRef {
+struct CellAddress {
   std::uint32_t row = 0, column = 0;  // 0-based
 };
 // "B12" -> row 11, column 1. nullopt for anything else (including "$B$12" or past the grid).
-std::optional<CellRef> parse_cell_ref(std::string_view ref);
+std::optional<CellAddress> parse_cell_ref(std::string_view ref);
 // A positive decimal row number ("12") as 0-based; nullopt when malformed or past the grid.
 std::optional<std::uint32_t> parse_row_number(std::string_view text);
 // "A", "B", ..., "AA": the letters of a 0-based column.

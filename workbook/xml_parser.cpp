@@ -51,8 +51,8 @@ void XmlParser::on_start(void* self, const char* name, const char** attrs) {
   try {
     me.last_event_ = XML_GetCurrentByteIndex(static_cast<XML_Parser>(me.parser_));
     if (++me.depth_ > limits::kMaxXmlDepth)
-      throw platform::Error("The XML of " + me.where_ + " nests deeper than the limit of " +
-                            std::to_string(limits::kMaxXmlDepth) + " levels.");
+      throw platform::limit_error("The XML of " + me.where_ + " nests too deep", me.depth_,
+                                  limits::kMaxXmlDepth, "levels");
     me.handler_.start(xml_local_name(name), attrs);
   } catch (...) {
     me.stop(std::current_exception());
@@ -82,14 +82,16 @@ void XmlParser::on_text(void* self, const char* text, int len) {
 void XmlParser::on_doctype(void* self, const char*, const char*, const char*, int) {
   auto& me = *static_cast<XmlParser*>(self);
   me.stop(std::make_exception_ptr(platform::Error(
-      "The XML of " + me.where_ + " declares a DTD, which workbooks never do; it is refused.")));
+      "The XML of " + me.where_ + " declares a DTD, which workbooks never do; it is refused.",
+      platform::ErrorKind::Refused)));
 }
 
 void XmlParser::on_entity(void* self, const char*, int, const char*, int, const char*, const char*,
                           const char*, const char*) {
   auto& me = *static_cast<XmlParser*>(self);
   me.stop(std::make_exception_ptr(platform::Error(
-      "The XML of " + me.where_ + " declares entities, which workbooks never do; refused.")));
+      "The XML of " + me.where_ + " declares entities, which workbooks never do; refused.",
+      platform::ErrorKind::Refused)));
 }
 
 void XmlParser::feed(const char* data, std::size_t size, bool last) {
@@ -101,13 +103,14 @@ void XmlParser::feed(const char* data, std::size_t size, bool last) {
     if (error_) std::rethrow_exception(error_);
     if (status != XML_STATUS_OK)
       throw platform::Error("The XML of " + where_ + " is malformed at line " +
-                            std::to_string(XML_GetCurrentLineNumber(p)) + ": " +
-                            XML_ErrorString(XML_GetErrorCode(p)) + ".");
+                                std::to_string(XML_GetCurrentLineNumber(p)) + ": " +
+                                XML_ErrorString(XML_GetErrorCode(p)) + ".",
+                            platform::ErrorKind::Damaged);
     fed_ += chunk;
     if (fed_ - last_event_ > static_cast<long long>(limits::kMaxXmlTokenBytes))
-      throw platform::Error("The XML of " + where_ + " has a single piece of markup longer than " +
-                            std::to_string(limits::kMaxXmlTokenBytes >> 20) +
-                            " MiB, which workbooks never have.");
+      throw platform::limit_error(
+          "The XML of " + where_ + " has a single piece of markup longer than workbooks ever have",
+          static_cast<std::uint64_t>(fed_ - last_event_), limits::kMaxXmlTokenBytes, "bytes");
     data += chunk;
     size -= static_cast<std::size_t>(chunk);
     if (size == 0) break;

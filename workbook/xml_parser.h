@@ -21,7 +21,15 @@ class XmlHandler {
 const char* xml_attribute(const char** attrs, std::string_view name);
 std::string_view xml_local_name(const char* name);
 
-class XmlParser {
+// Where the bytes of a part go: expat, or the scanner of the big parts (xml_scanner.h).
+class XmlFeed {
+ public:
+  virtual ~XmlFeed() = default;
+  // last: no more bytes follow. Throws platform::Error naming the part when it is refused.
+  virtual void feed(const char* data, std::size_t size, bool last) = 0;
+};
+
+class XmlParser : public XmlFeed {
  public:
   // where: the file and part, for messages.
   XmlParser(XmlHandler& handler, std::string where);
@@ -31,7 +39,7 @@ class XmlParser {
 
   // Throws platform::Error naming the part for malformed XML, a DTD, a crossed limit, or
   // whatever a handler threw.
-  void feed(const char* data, std::size_t size, bool last);
+  void feed(const char* data, std::size_t size, bool last) override;
 
  private:
   static void on_start(void* self, const char* name, const char** attrs);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/error.h"
+#include "platform/text.h"
 #include "workbook/limits.h"
 
 namespace workbook {
@@ -13,11 +14,7 @@ namespace workbook {
 std::string zip_part_key(std::string_view name) {
   std::string key;
   key.reserve(name.size());
-  for (char c : name) {
-    if (c == '\\') c = '/';
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    key.push_back(c);
-  }
+  for (char c : name) key.push_back(c == '\\' ? '/' : platform::ascii_lower(c));
   if (!key.empty() && key[0] == '/') key.erase(0, 1);
   return key;
 }
@@ -32,31 +29,40 @@ ZipArchive::ZipArchive(std::string path) : path_(std::move(path)) {
   if (!handle_) fail("it is not a readable zip package (damaged or truncated)");
   unz_global_info64 info{};
   if (unzGetGlobalInfo64(handle_, &info) != UNZ_OK) fail("its zip directory cannot be read");
-  if (info.number_entry > limits::kMaxZipEntries) fail("its zip directory lists too many parts");
+  if (info.number_entry > limits::kMaxZipEntries) too_many_parts(info.number_entry);
   int rc = unzGoToFirstFile(handle_);
   while (rc == UNZ_OK) {
-    char name[1024];
+    char name[limits::kMaxZipPartNameBytes + 1];
     unz_file_info64 file{};
     if (unzGetCurrentFileInfo64(handle_, &file, name, sizeof name, nullptr, 0, nullptr, 0) !=
         UNZ_OK)
       fail("its zip directory is damaged");
     // A longer name would be cut to the buffer and could then match another part's.
-    if (file.size_filename >= sizeof name)
-      fail("a part name in its zip directory is longer than " + std::to_string(sizeof name - 1) +
-           " bytes");
+    if (file.size_filename > limits::kMaxZipPartNameBytes)
+      fail(platform::limit_error("a part name in its zip directory is too long", file.size_filename,
+                                 limits::kMaxZipPartNameBytes, "bytes"));
     unz64_file_pos pos{};
     if (unzGetFilePos64(handle_, &pos) != UNZ_OK) fail("its zip directory is damaged");
     parts_.push_back({zip_part_key(std::string_view(name, file.size_filename)),
                       pos.pos_in_zip_directory, pos.num_of_file});
-    if (parts_.size() > limits::kMaxZipEntries) fail("its zip directory lists too many parts");
+    if (parts_.size() > limits::kMaxZipEntries) too_many_parts(parts_.size());
     rc = unzGoToNextFile(handle_);
   }
   if (rc != UNZ_END_OF_LIST_OF_FILE) fail("its zip directory is damaged");
 }
 
-void ZipArchive::fail(std::string_view what) const {
-  throw platform::Error("The workbook \"" + path_ + "\" cannot be read: " + std::string(what) +
-                        ".");
+void ZipArchive::fail(std::string_view what, platform::ErrorKind kind) const {
+  throw platform::Error("The workbook \"" + path_ + "\" cannot be read: " + std::string(what) + ".",
+                        kind);
+}
+
+void ZipArchive::fail(const platform::Error& problem) const {
+  fail(problem.what(), problem.kind());
+}
+
+void ZipArchive::too_many_parts(std::uint64_t count) const {
+  fail(platform::limit_error("its zip directory lists too many parts", count,
+                             limits::kMaxZipEntries, "parts"));
 }
 
 std::optional<std::size_t> ZipArchive::find(std::string_view name) const {
@@ -72,32 +78,24 @@ bool ZipArchive::contains(std::string_view name) const {
 
 std::unique_ptr<ZipArchive::Entry> ZipArchive::open(std::string_view name) {
   auto index = find(name);
-  if (!index) fail("the part \"" + std::string(name) + "\" is missing");
-  if (entry_open_) fail("two parts were opened at once");
+  if (!index)
+    fail("the part \"" + std::string(name) + "\" is missing", platform::ErrorKind::NotFound);
+  if (entry_open_) fail("two parts were opened at once", platform::ErrorKind::Failed);
   unz64_file_pos pos{parts_[*index].pos_in_central_dir, parts_[*index].num_of_file};
   unz_file_info64 file{};
   if (unzGoToFilePos64(handle_, &pos) != UNZ_OK ||
       unzGetCurrentFileInfo64(handle_, &file, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
     fail("the zip directory entry of \"" + std::string(name) + "\" is damaged");
-  if (file.flag & 1) fail("it is encrypted (the part \"" + std::string(name) + "\" is)");
+  if (file.flag & 1)
+    fail("it is encrypted (the part \"" + std::string(name) + "\" is)",
+         platform::ErrorKind::Encrypted);
   if (file.compression_method != 0 && file.compression_method != Z_DEFLATED)
-    fail("the part \"" + std::string(name) + "\" uses an unknown compression method");
+    fail("the part \"" + std::string(name) + "\" uses an unknown compression method",
+         platform::ErrorKind::Unsupported);
   if (unzOpenCurrentFile(handle_) != UNZ_OK)
     fail("the part \"" + std::string(name) + "\" cannot be opened");
   entry_open_ = true;
   return std::unique_ptr<Entry>(new Entry(*this, std::string(name), file.compressed_size));
-}
-
-std::string ZipArchive::read_all(std::string_view name, std::uint64_t max_bytes) {
-  auto entry = open(name);
-  std::string out;
-  char buf[65536];
-  while (std::size_t n = entry->read(buf, sizeof buf)) {
-    if (out.size() + n > max_bytes)
-      fail("the part \"" + std::string(name) + "\" is larger than a workbook part can be");
-    out.append(buf, n);
-  }
-  return out;
 }
 
 ZipArchive::Entry::Entry(ZipArchive& zip, std::string name, std::uint64_t compressed)
@@ -121,10 +119,13 @@ std::size_t ZipArchive::Entry::read(char* buffer, std::size_t capacity) {
   }
   inflated_ += static_cast<std::uint64_t>(n);
   if (inflated_ > limits::kMaxEntryInflatedBytes)
-    zip_.fail("the part \"" + name_ + "\" inflates beyond the size limit for one part");
-  if (inflated_ > limits::kInflateRatioFloor &&
-      inflated_ / limits::kMaxInflateRatio > std::max<std::uint64_t>(compressed_, 1))
-    zip_.fail("the part \"" + name_ + "\" inflates beyond the ratio limit (a zip bomb)");
+    zip_.fail(platform::limit_error("the part \"" + name_ + "\" inflates too far", inflated_,
+                                    limits::kMaxEntryInflatedBytes, "bytes"));
+  std::uint64_t compressed = std::max<std::uint64_t>(compressed_, 1);
+  if (inflated_ > limits::kInflateRatioFloor && inflated_ / limits::kMaxInflateRatio > compressed)
+    zip_.fail(platform::limit_error(
+        "the part \"" + name_ + "\" inflates too far for its size (a zip bomb)",
+        inflated_ / compressed, limits::kMaxInflateRatio, "times its compressed size"));
   return static_cast<std::size_t>(n);
 }
 

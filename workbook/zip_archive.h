@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/error.h"
 #include "workbook/byte_source.h"
 
 namespace workbook {
@@ -46,10 +47,10 @@ class ZipArchive {
   };
   // Throws platform::Error naming the file and part when the part is missing or encrypted.
   std::unique_ptr<Entry> open(std::string_view name);
-  // The whole part, for the small ones (relationships, workbook) only.
-  std::string read_all(std::string_view name, std::uint64_t max_bytes);
-
-  [[noreturn]] void fail(std::string_view what) const;
+  // Throws the problem as a failure of this workbook; damage to the file unless told otherwise.
+  [[noreturn]] void fail(std::string_view what,
+                         platform::ErrorKind kind = platform::ErrorKind::Damaged) const;
+  [[noreturn]] void fail(const platform::Error& problem) const;
 
  private:
   struct Part {
@@ -57,6 +58,7 @@ class ZipArchive {
     std::uint64_t pos_in_central_dir, num_of_file;
   };
   std::optional<std::size_t> find(std::string_view name) const;
+  [[noreturn]] void too_many_parts(std::uint64_t count) const;
 
   struct Closer {
     void operator()(void* handle) const;

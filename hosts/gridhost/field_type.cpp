@@ -152,7 +152,8 @@ StoredValue to_decimal(const FieldType& type, std::string_view label, std::strin
   }
   // Bound as a number: as text, SQLite's NUMERIC affinity would go through a double even for
   // whole numbers.
-  std::string exact = (negative ? "-" : "") + (whole.empty() ? "0" : whole);
+  std::string exact = negative ? "-" : "";
+  exact += whole.empty() ? std::string_view("0") : std::string_view(whole);
   if (fraction.empty()) return static_cast<int64_t>(std::strtoll(exact.c_str(), nullptr, 10));
   return std::strtod((exact + "." + fraction).c_str(), nullptr);
 }

@@ -31,7 +31,7 @@ int run_headless(const Options& options, const PluginLibrary& plugin, TableDatas
   if (!options.quiet) {
     std::cerr << "gridhost: the plug-in returned " << result << "; " << added
               << (added == 1 ? " row" : " rows") << " added to " << table.table() << ", which has "
-              << table.row_count() << " rows now\n";
+              << table.row_count() << (table.row_count() == 1 ? " row" : " rows") << " now\n";
   }
   return added > 0 ? kImported : kNotImported;
 }

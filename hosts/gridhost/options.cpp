@@ -101,10 +101,11 @@ The grid's columns are the table's; a table grid_columns in the same database (t
 field_name, caption, visible, position) gives them captions, hides some and orders them.
 
 Fields are typed by their declared types: INTEGER; REAL; DECIMAL(p,s) or NUMERIC(p,s), checked
-against p and s exactly (and refused beyond the digits SQLite keeps exactly); DATE (stored as YYYY-MM-DD; 2024-03-05, 2024/3/5, 2024.3.5, 2024年3月5日,
-each with or without a time, are accepted) and DATETIME; VARCHAR(n), counted in characters. Text
-a field refuses, and records that NOT NULL, UNIQUE or CHECK refuse, fail their worksheet row with
-a message in Chinese that the plug-in's error log shows. Empty text stores NULL.
+against p and s exactly (and refused beyond the digits SQLite keeps exactly); DATE (stored as
+YYYY-MM-DD; 2024-03-05, 2024/3/5, 2024.3.5, 2024年3月5日, each with or without a time, are
+accepted) and DATETIME; VARCHAR(n), counted in characters. Text a field refuses, and records
+that NOT NULL, UNIQUE or CHECK refuse, fail their worksheet row with a message in Chinese that
+the plug-in's error log shows. Empty text stores NULL.
 
 Without --window, gridhost calls the plug-in once (exec1 with --auto-map and --error-mode, or
 exec when neither is given: both modes 2), then prints the rows the import added, with the

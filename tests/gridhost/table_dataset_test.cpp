@@ -128,7 +128,9 @@ TEST_F(TableDatasetTest, LongRunsCommitInBatchesSoAKilledProcessLosesOnlyTheOpen
     TableDataset d(db.path(), "payments");
     d.disable_controls();
     for (std::size_t i = 0; i < TableDataset::kBatchRows + 5; ++i) {
-      add(d, "C" + std::to_string(i), "某人");
+      std::string code = "C";
+      code += std::to_string(i);
+      add(d, code, "某人");
     }
     _exit(0);  // as if killed: no destructor, no resume
   }

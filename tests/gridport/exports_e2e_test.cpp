@@ -173,6 +173,20 @@ TEST_F(GridportLibrary, ARefusedAppendOrPostIsLoggedWithTheHostsMessage) {
   EXPECT_THAT(post.transcript, HasSubstr("共有“2”笔数据导入失败！"));
 }
 
+TEST_F(GridportLibrary, WithoutMappedSourcesTheWarningComesWhileTheHostsRefreshIsSuspended) {
+  std::vector<std::string> script = {"invoke Tfrm_Import.SelectExcel",
+                                     "choose-file \"" + fixture("three.xlsx") + "\""};
+  for (int row = 0; row < 4; ++row) {
+    script.push_back("grid-set Tfrm_Import.DataViewGrid " + std::to_string(row) + " 1 \" \"");
+  }
+  script.insert(script.end(), {"invoke Tfrm_Import.StartImport", "close Tfrm_Import"});
+  auto run = host("import-2", script);
+  EXPECT_THAT(run.lines, ElementsAre("disable",
+                                     "message icon=48 buttons=0 caption=从Excel导入数据 "
+                                     "text=详细：你没有设置导入的对应字段！",
+                                     "enable", "result 2"));
+}
+
 TEST_F(GridportLibrary, StopAfterTheFirstRowLeavesOneRecord) {
   auto run = host("import-2", import_script({"wait-messages 1", "click Tfrm_Import.Button4"}));
   EXPECT_EQ(run.lines, joined({{"disable"}, kFirstRow, {"enable", "result 2"}}));

@@ -40,6 +40,7 @@ TEST(HostDataSet, HostExceptionsBecomeFailuresCarryingTheirMessageInUtf8) {
     FAIL() << "the refused text was taken";
   } catch (const platform::Error& e) {
     EXPECT_STREQ(e.what(), "“十元”不是金额");
+    EXPECT_EQ(e.kind(), platform::ErrorKind::Refused);
   }
   EXPECT_THROW(
       {
@@ -68,6 +69,7 @@ TEST(HostDataSet, AnOperationMissingFromAnOlderTableIsAFailureThatNamesIt) {
           dataset.Post();
         } catch (const platform::Error& e) {
           EXPECT_STREQ(e.what(), "the host's dataset offers no Post");
+          EXPECT_EQ(e.kind(), platform::ErrorKind::Unsupported);
           throw;
         }
       },

@@ -223,6 +223,17 @@ TEST(ImportRun, SourcesWithSurroundingBlanksAndRepeatedDestinations) {
   EXPECT_THAT(host.dataset.records, ElementsAre("BH=张三", "BH=李四", "BH=王五"));
 }
 
+TEST(ImportRun, TheMappingStandsOnItsFirstRowAfterARunAlsoWhenSorted) {
+  Host host(sheet_columns());
+  host.dataset.refused_text.clear();
+  // Sorted by source, the table's first row (编号) is shown second.
+  auto run = play(host, 2,
+                  {"click-title Tfrm_Import.DataViewGrid 1",
+                   "select-cell Tfrm_Import.DataViewGrid 3 1", kImport});
+  EXPECT_THAT(run.transcript, HasSubstr("rows=[[\"备注\",\"备注\"],[\"编号\",\"编号\"],"
+                                        "[\"金额\",\"金额\"],[\"姓名\",\"姓名\"]] current=1,1"));
+}
+
 TEST(ImportRun, AMappingToAMissingColumnFailsEveryRowOnce) {
   Host host(sheet_columns());
   auto run = play(host, 2,

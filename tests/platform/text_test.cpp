@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/error.h"
+
 using namespace platform;
 
 TEST(Text, ChineseRoundTripsThroughGbk) {
@@ -40,4 +42,29 @@ TEST(Text, TrimsBlanksAndControlCharacters) {
   EXPECT_EQ(trim_blanks(" \t\r\n x y \x01"), "x y");
   EXPECT_EQ(trim_blanks("   "), "");
   EXPECT_EQ(trim_blanks("\xA1\xA1"), "\xA1\xA1");  // a full-width blank is text
+}
+
+TEST(Text, RecoderReplacesWhatItCannotConvertAndKeepsWhatCameBefore) {
+  Recoder from_1252("UTF-8", "CP1252");
+  std::string out = "kept ";
+  from_1252.append(out, "caf\xE9 \x81 \x80");  // 0x81 is unassigned in code page 1252
+  EXPECT_EQ(out, "kept caf\xC3\xA9 ? \xE2\x82\xAC");
+  // Text that grows threefold, appended to a long text: nothing of either is lost.
+  std::string long_text(100000, 'x');
+  from_1252.append(long_text, std::string(5000, '\x80'));
+  ASSERT_EQ(long_text.size(), 100000u + 3 * 5000);
+  EXPECT_EQ(long_text.substr(99999, 4), "x\xE2\x82\xAC");
+  EXPECT_THROW(Recoder("UTF-8", "NO-SUCH-CODE-PAGE"), Error);
+}
+
+TEST(Text, AsciiCaseLeavesOtherBytesAlone) {
+  EXPECT_EQ(ascii_lower("Sheet1 \xC3\x89"), "sheet1 \xC3\x89");
+  EXPECT_EQ(ascii_upper("data source"), "DATA SOURCE");
+  EXPECT_TRUE(equals_ignoring_ascii_case("Workbook", "WORKBOOK"));
+  EXPECT_FALSE(equals_ignoring_ascii_case("Book", "Books"));
+  EXPECT_TRUE(starts_with_ignoring_ascii_case("Data Source=x", "data source="));
+  EXPECT_FALSE(starts_with_ignoring_ascii_case("Data", "data source="));
+  EXPECT_EQ(find_ignoring_ascii_case("a;DATA;data", "data", 3), 7u);
+  EXPECT_EQ(find_ignoring_ascii_case("abc", "abcd"), std::string_view::npos);
+  EXPECT_EQ(ascii_lower(u'Q'), u'q');
 }

@@ -61,6 +61,7 @@ TEST(Table, FieldNamesIgnoreLetterCaseAndSizesRefuseLongerValues) {
     ADD_FAILURE() << "a fourth character was stored";
   } catch (const platform::Error& e) {
     EXPECT_STREQ(e.what(), "field \"sourceField\" holds at most 3 characters, not 4: \"abcd\"");
+    EXPECT_EQ(e.kind(), platform::ErrorKind::Limit);
   }
   EXPECT_EQ(t.value(0, "sourceField"), "金额吗");
   EXPECT_EQ(f.edited_rows.size(), 1u);

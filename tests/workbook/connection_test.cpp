@@ -112,6 +112,7 @@ TEST(Query, NavigatesAndReadsFieldsByIndexAndName) {
   } catch (const platform::Error& e) {
     EXPECT_NE(std::string(e.what()).find("\"Missing\""), std::string::npos);
     EXPECT_NE(std::string(e.what()).find("\"Sheet1$\""), std::string::npos);
+    EXPECT_EQ(e.kind(), platform::ErrorKind::NotFound);
   }
   EXPECT_THROW(q.Fields(4), platform::Error);
 }
@@ -131,6 +132,7 @@ TEST(Query, UnknownOrEmptyTableFailsOnOpenNamingIt) {
     FAIL();
   } catch (const platform::Error& e) {
     EXPECT_NE(std::string(e.what()).find("Nope$"), std::string::npos);
+    EXPECT_EQ(e.kind(), platform::ErrorKind::NotFound);
   }
   q.SetSQL("select * from []");
   EXPECT_THROW(q.Open(), platform::Error);
@@ -139,7 +141,7 @@ TEST(Query, UnknownOrEmptyTableFailsOnOpenNamingIt) {
   EXPECT_NO_THROW(q.Open());
 }
 
-TEST(Query, OutlivesTheConnectionThatOpenedIt) {
+TEST(Query, KeepsItsRecordsAfterItsConnectionDisconnects) {
   auto c = std::make_unique<Connection>(ace(fixture("basic.xlsx")));
   c->Connect();
   Query q(*c);

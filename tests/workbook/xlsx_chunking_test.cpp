@@ -128,14 +128,24 @@ TEST_P(Chunking, RowsSplitAfterQueuedRowsKeepTheirCells) {
 
 INSTANTIATE_TEST_SUITE_P(
     Xlsx, Chunking,
-    testing::Values(ReadingPath{
-        "expat",
-        [](std::unique_ptr<workbook::ByteSource> source, const workbook::XlsxSheetContext& context,
-           std::size_t chunk_bytes) -> std::unique_ptr<workbook::SheetReader> {
-          return std::make_unique<workbook::XlsxSheetReader>(
-              std::move(source), "\"t.xlsx\", sheet \"S\"", "\"t.xlsx\" (part sheet1.xml)", context,
-              chunk_bytes);
-        }}),
+    testing::Values(
+        ReadingPath{"expat",
+                    [](std::unique_ptr<workbook::ByteSource> source,
+                       const workbook::XlsxSheetContext& context,
+                       std::size_t chunk_bytes) -> std::unique_ptr<workbook::SheetReader> {
+                      return std::make_unique<workbook::XlsxSheetReader>(
+                          std::move(source), "\"t.xlsx\", sheet \"S\"",
+                          "\"t.xlsx\" (part sheet1.xml)", context, chunk_bytes);
+                    }},
+        ReadingPath{"scanner",
+                    [](std::unique_ptr<workbook::ByteSource> source,
+                       const workbook::XlsxSheetContext& context,
+                       std::size_t chunk_bytes) -> std::unique_ptr<workbook::SheetReader> {
+                      return std::make_unique<workbook::XlsxSheetReader>(
+                          std::move(source), "\"t.xlsx\", sheet \"S\"",
+                          "\"t.xlsx\" (part sheet1.xml)", context, chunk_bytes,
+                          workbook::XmlReading::ScannerOnly);
+                    }}),
     [](const testing::TestParamInfo<ReadingPath>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST(XlsThroughConnection, ABrokenWorkbookFailsOnConnect) {
     connection.Connect();
     FAIL() << "connected to an encrypted workbook";
   } catch (const platform::Error& e) {
-    EXPECT_NE(std::string(e.what()).find("encrypted"), std::string::npos) << e.what();
+    EXPECT_EQ(e.kind(), platform::ErrorKind::Encrypted) << e.what();
   }
 }
 

@@ -43,7 +43,11 @@ class Columns : public gridport::Grid {
   int32_t column_count() override { return static_cast<int32_t>(titles_.size()); }
   bool column_visible(int32_t) override { return true; }
   std::string column_title(int32_t i) override { return titles_.at(i); }
-  std::string column_field_name(int32_t i) override { return "F" + std::to_string(i); }
+  std::string column_field_name(int32_t i) override {
+    std::string name = "F";
+    name += std::to_string(i);
+    return name;
+  }
 
  private:
   Source& source_;

@@ -569,4 +569,54 @@ TEST_F(WxToolkitTest, GridTitlesSortTypingSearchesReturnMovesOnAndTabLeaves) {
   EXPECT_EQ(form.Grid.table().value(0, "dest"), "delta");
 }
 
+// A mapping grid with a pick list and a button whose handler reads what the grid's table holds.
+struct TPending : ui::Form {
+  ui::DataGrid Grid{*this, "Grid"};
+  ui::Button BuRead{*this, "BuRead"};
+  std::string read;
+  TPending() : ui::Form("TPending") {
+    set_caption("未完");
+    set_client_size(400, 240);
+    Grid.set_bounds({10, 10, 380, 170});
+    BuRead.set_bounds({10, 200, 75, 25});
+    Grid.table().set_fields({"dest", "source"});
+    Grid.add_column({"目标", "dest", 150, true, {}});
+    Grid.add_column({"来源", "source", 150, false, {"A", "B"}});
+    Grid.table().append_row({"客户编号", ""});
+    BuRead.on_click = [this](ui::Button&) {
+      Grid.post_pending_edit();
+      read = Grid.table().value(0, "source");
+    };
+    create();
+  }
+};
+
+TEST_F(WxToolkitTest, TextLeftInACellEditorIsPostedWhenAHandlerAsksForIt) {
+  TPending form;
+  auto grid = [] { return static_cast<wxGrid*>(widget("Grid")); };
+  show(form, {[&] {
+                if (grid() == nullptr || !grid()->IsShownOnScreen()) return false;
+                click_cell(grid(), 0, 1);
+                return true;
+              },
+              [&] {
+                if (grid()->GetGridCursorCol() != 1) return false;
+                wxUIActionSimulator().Text("Q");
+                return true;
+              },
+              [&] {
+                if (!grid()->IsCellEditControlEnabled()) return false;
+                // Pressed and released at once: no idle time between them.
+                click("BuRead");
+                return true;
+              },
+              [&] {
+                if (form.read.empty() && grid()->IsCellEditControlEnabled()) return false;
+                form.close();
+                return true;
+              }});
+  EXPECT_EQ(form.read, "Q");
+  EXPECT_EQ(form.Grid.table().value(0, "source"), "Q");
+}
+
 }  // namespace

@@ -41,13 +41,19 @@ class PickListEditor : public wxGridCellChoiceEditor {
 // The grid widget; keyboard navigation between widgets passes it by when Tab skips it.
 class GridWindow : public wxGrid {
  public:
-  GridWindow(wxWindow* parent, const DataGrid& grid) : wxGrid(parent, wxID_ANY), grid_(grid) {}
+  GridWindow(wxWindow* parent, DataGrid& grid) : wxGrid(parent, wxID_ANY), grid_(grid) {
+    // Ending the edit reports the cell as changed, which stores it through edit_cell.
+    grid.pending_edit_poster = [this] {
+      if (IsCellEditControlEnabled()) DisableCellEditControl();
+    };
+  }
+  ~GridWindow() override { grid_.pending_edit_poster = nullptr; }
   bool AcceptsFocusFromKeyboard() const override {
     return grid_.tab_stop() && wxGrid::AcceptsFocusFromKeyboard();
   }
 
  private:
-  const DataGrid& grid_;
+  DataGrid& grid_;
 };
 
 // A column's title with its place in the sort: "目标 ▲", or "目标 ▼2" among several keys.

@@ -3,6 +3,7 @@
 
 #include <wx/defs.h>
 
+#include "platform/utf8.h"
 #include "ui/keys.h"
 
 namespace ui::wx {
@@ -81,21 +82,7 @@ int virtual_key(int code, unsigned int unicode) {
 std::string typed_character(unsigned int c) {
   if (c < 0x20 || c == 0x7F || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {};
   std::string out;
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | (c >> 6));
-    out += char(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += char(0xE0 | (c >> 12));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xF0 | (c >> 18));
-    out += char(0x80 | ((c >> 12) & 0x3F));
-    out += char(0x80 | ((c >> 6) & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
+  platform::append_utf8(out, c);
   return out;
 }
 
