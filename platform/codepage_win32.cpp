@@ -33,6 +33,14 @@ void append_utf16(std::wstring& out, std::uint32_t c) {
   }
 }
 
+// The system's tables give a byte that a code page leaves unassigned the C1 control of the same
+// value (0x81 in code page 1252 becomes U+0081); iconv refuses such a byte, and so do we.
+void refuse_unassigned(std::wstring& text) {
+  for (wchar_t& c : text) {
+    if (c >= 0x80 && c <= 0x9F) c = L'?';
+  }
+}
+
 }  // namespace
 
 unsigned codepage_of(std::string_view name) {
@@ -55,7 +63,10 @@ unsigned codepage_of(std::string_view name) {
 std::wstring widen(unsigned codepage, std::string_view bytes) {
   if (codepage == CP_UTF8) return widen_utf8(bytes);
   std::wstring out;
-  if (widen_strict(codepage, bytes, out)) return out;
+  if (widen_strict(codepage, bytes, out)) {
+    refuse_unassigned(out);
+    return out;
+  }
   out.clear();
   std::size_t pos = 0;
   while (pos < bytes.size()) {
@@ -64,6 +75,7 @@ std::wstring widen(unsigned codepage, std::string_view bytes) {
     if (!widen_strict(codepage, bytes.substr(pos, len), out)) out.push_back(L'?');
     pos += len;
   }
+  refuse_unassigned(out);
   return out;
 }
 
