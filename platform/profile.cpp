@@ -3,7 +3,11 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -12,6 +16,7 @@
 #include "platform/error.h"
 #include "platform/file_replace.h"
 #include "platform/limits.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -180,8 +185,12 @@ std::string IniDocument::render() const {
 namespace profile {
 
 IniDocument load(const std::string& path) {
+#ifdef _WIN32
+  int fd = ::open(path.c_str(), O_RDONLY | O_BINARY);
+#else
   // Non-blocking, so that naming a FIFO cannot hang the open.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+#endif
   if (fd < 0) return {};
   struct Closer {
     int fd;
@@ -249,7 +258,7 @@ void write_string(const std::string& path, std::string_view section, std::string
 }
 
 void delete_key(const std::string& path, std::string_view section, std::string_view key) {
-  if (!std::filesystem::exists(path)) return;
+  if (!file_exists(path)) return;
   IniDocument doc = load(path);
   if (!doc.get(section, key)) return;
   doc.erase(section, key);

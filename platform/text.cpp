@@ -1,7 +1,12 @@
-// GBK conversion over glibc iconv, one character at a time where a character cannot be converted.
+// GBK conversion, one character at a time where a character cannot be converted: over glibc
+// iconv, or on Windows over the system's code pages.
 #include "platform/text.h"
 
+#ifdef _WIN32
+#include "platform/codepage_win32.h"
+#else
 #include <iconv.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -13,7 +18,9 @@
 namespace platform {
 namespace {
 
+#ifndef _WIN32
 const auto kNoDescriptor = reinterpret_cast<iconv_t>(-1);
+#endif
 
 bool is_ascii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
@@ -53,6 +60,30 @@ std::size_t Recoder::skip_one_byte(std::string_view) {
   return 1;
 }
 
+#ifdef _WIN32
+Recoder::Recoder(const char* to, const char* from, SkipLength skip_length)
+    : cd_(nullptr),
+      skip_length_(skip_length),
+      to_codepage_(win32::codepage_of(to)),
+      from_codepage_(win32::codepage_of(from)) {
+  if (to_codepage_ == 0 || from_codepage_ == 0) {
+    throw Error(std::string("text conversion from ") + from + " to " + to + " is not available");
+  }
+}
+
+Recoder::~Recoder() = default;
+
+Recoder::Recoder(Recoder&& other) noexcept = default;
+
+// The system's tables decide, a character at a time, what each code page can hold.
+void Recoder::append(std::string& out, std::string_view input) {
+  if (is_ascii(input)) {
+    out.append(input);
+    return;
+  }
+  out += win32::narrow(to_codepage_, win32::widen(from_codepage_, input));
+}
+#else
 Recoder::Recoder(const char* to, const char* from, SkipLength skip_length)
     : cd_(iconv_open(to, from)), skip_length_(skip_length) {
   if (cd_ == kNoDescriptor) {
@@ -100,6 +131,7 @@ void Recoder::append(std::string& out, std::string_view input) {
   }
   out.resize(used);
 }
+#endif
 
 std::string utf8_to_gbk(std::string_view utf8) {
   std::string out;

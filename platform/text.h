@@ -29,6 +29,9 @@ class Recoder {
  private:
   void* cd_;  // iconv_t
   SkipLength skip_length_;
+  // On Windows, the system's code pages converted between.
+  unsigned to_codepage_ = 0;
+  unsigned from_codepage_ = 0;
 };
 
 // Converts UTF-8 to GBK; a character GBK cannot hold, or a malformed UTF-8 byte, becomes "?".

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/local_time.h"
 #include "platform/text.h"
 
 namespace sheetport {
@@ -23,8 +24,7 @@ void fill_description(PluginDescription& desc, std::time_t now) {
   desc.Kind = 3;
   put_text(desc.Name, "Sheetport");
   put_text(desc.Version, "1.0");
-  std::tm local{};
-  localtime_r(&now, &local);
+  std::tm local = platform::local_time(now);
   char date[32] = {};
   std::strftime(date, sizeof date, "%Y-%m-%d", &local);
   put_text(desc.Date, date);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/console.h"
 #include "platform/text.h"
 #include "tools/wbq_output.h"
 #include "workbook/connection.h"
@@ -166,6 +167,7 @@ void report(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::write_stdout_as_bytes();
   try {
     Options o = parse_args(argc, argv);
     if (o.help) {

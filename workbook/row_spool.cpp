@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/temp_file.h"
 #include "workbook/limits.h"
 #include "workbook/little_endian.h"
 
@@ -44,10 +45,12 @@ void RowSpool::append(const Row& row) {
 
 void RowSpool::spill() {
   if (!file_) {
-    file_ = std::tmpfile();
-    if (!file_)
-      throw platform::Error("A temporary file for the sheet's rows cannot be made: " +
-                            std::string(std::strerror(errno)) + ".");
+    try {
+      file_ = platform::open_temporary_file();
+    } catch (const platform::Error& e) {
+      throw platform::Error(
+          "A temporary file for the sheet's rows cannot be made: " + std::string(e.what()) + ".");
+    }
   }
   if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
     throw platform::Error(

@@ -1,12 +1,32 @@
 // Text conversions and quoting for the demonstration hosts.
 #include "host_text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cstdint>
 #include <cstdio>
 
 namespace hosts {
+
+#ifdef _WIN32
+// The system's code page 936 tables; a byte sequence they do not know becomes "?" (the
+// system's default character).
+std::string gbk_to_utf8(std::string_view gbk) {
+  if (gbk.empty()) return {};
+  int size = static_cast<int>(gbk.size());
+  int n = MultiByteToWideChar(936, 0, gbk.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(936, 0, gbk.data(), size, wide.data(), n);
+  int m = WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(m), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, out.data(), m, nullptr, nullptr);
+  return out;
+}
+#else
 namespace {
 
 // One descriptor for the whole process: hosts convert every field of every row.
@@ -52,6 +72,7 @@ std::string gbk_to_utf8(std::string_view gbk) {
   static Converter converter("UTF-8", "CP936");
   return converter.convert(gbk);
 }
+#endif
 
 std::size_t utf8_length(std::string_view utf8) {
   std::size_t n = 0;

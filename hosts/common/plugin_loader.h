@@ -18,4 +18,7 @@ struct LibrarySearch {
 // error to one line.
 void* open_plugin_library(const LibrarySearch& search, std::string& path, std::string& error);
 
+// The address of an export of a library that open_plugin_library opened, or null.
+void* plugin_symbol(void* library, const char* name);
+
 }  // namespace hosts

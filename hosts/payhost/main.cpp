@@ -1,7 +1,5 @@
 // payhost: runs the Sheetport plug-in the way a batch-payment host does and prints what it imports.
-#include <dlfcn.h>
 #include <sheetport/sheetport.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -14,6 +12,7 @@
 #include "options.h"
 #include "plugin_loader.h"
 #include "records_output.h"
+#include "system.h"
 
 namespace payhost {
 namespace {
@@ -21,7 +20,7 @@ namespace {
 enum Exit { kDone = 0, kStopped = 1, kUsage = 2, kCancelled = 3, kRefused = 4, kNoResult = 5 };
 
 struct Plugin {
-  void* handle = nullptr;
+  void* handle = nullptr;  // kept open: the plug-in stays loaded until payhost ends
   decltype(&SetImportParam) set_import_param = nullptr;
   decltype(&ShowConfigForm) show_config_form = nullptr;
   decltype(&DoImport) do_import = nullptr;
@@ -52,13 +51,13 @@ void on_interrupt(int) {
 
 template <typename T>
 bool bind(void* handle, const char* name, T& slot, std::string& error) {
-  slot = reinterpret_cast<T>(::dlsym(handle, name));
+  slot = reinterpret_cast<T>(hosts::plugin_symbol(handle, name));
   if (slot == nullptr) error = std::string("the plug-in does not export ") + name;
   return slot != nullptr;
 }
 
 bool load_plugin(const Options& options, Plugin& plugin, std::string& error) {
-  hosts::LibrarySearch search{options.library, "SHEETPORT_LIBRARY", "libsheetport.so", {}};
+  hosts::LibrarySearch search{options.library, "SHEETPORT_LIBRARY", kPluginFileName, {}};
 #ifdef PAYHOST_BUILD_PLUGIN
   search.build_path = PAYHOST_BUILD_PLUGIN;
 #endif
@@ -135,15 +134,11 @@ int run_import(const Options& options, const Plugin& plugin) {
   std::ostream& info = options.format == Format::Table ? std::cout : std::cerr;
   info << description_line(plugin) << "\n";
 
-  struct sigaction action {};
-  action.sa_handler = on_interrupt;
-  // A second Ctrl-C ends payhost at once; writes the signal breaks into go on.
-  action.sa_flags = SA_RESETHAND | SA_RESTART;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
+  // A second Ctrl-C ends payhost at once.
+  catch_first_interrupt(on_interrupt);
 
   g_run.plugin = &plugin;
-  g_run.show_progress = !options.quiet && ::isatty(STDERR_FILENO);
+  g_run.show_progress = !options.quiet && stderr_is_terminal();
   if (const char* n = std::getenv("PAYHOST_TEST_INTERRUPT_AFTER"); n && *n) {
     g_run.interrupt_after = std::atoi(n);
   }
@@ -190,6 +185,7 @@ int run_import(const Options& options, const Plugin& plugin) {
 
 int main(int argc, char** argv) {
   using namespace payhost;
+  prepare_console();
   std::string error;
   auto options = parse_options(argc, argv, error);
   if (!options) {

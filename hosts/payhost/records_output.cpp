@@ -5,6 +5,8 @@
 
 #include "host_text.h"
 
+#include "system.h"
+
 namespace payhost {
 namespace {
 

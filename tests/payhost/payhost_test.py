@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 # payhost end to end: the sample import, every exit status, and a Ctrl-C in the middle of a run.
-# Usage: payhost_test.py PAYHOST REPO_ROOT
+# Usage: payhost_test.py PAYHOST REPO_ROOT [EMULATOR]   (EMULATOR runs a Windows payhost.exe)
 import datetime
 import json
 import os
@@ -14,7 +14,7 @@ import unittest
 
 import xlwt
 
-PAYHOST = None
+PAYHOST = None  # the command that runs payhost: [EMULATOR] PAYHOST
 ROOT = None
 
 
@@ -27,7 +27,7 @@ def run(args, script_lines, env_extra=None, cwd=None):
     env.pop("PAYHOST_TEST_INTERRUPT_AFTER", None)
     env.update(env_extra or {})
     try:
-        return subprocess.run([PAYHOST] + args, capture_output=True, env=env, cwd=cwd or ROOT,
+        return subprocess.run(PAYHOST + args, capture_output=True, env=env, cwd=cwd or ROOT,
                               timeout=120)
     finally:
         os.unlink(script)
@@ -120,7 +120,7 @@ class Payhost(unittest.TestCase):
             f.write("\n".join(pick(big, "Big")) + "\n")
         env = dict(os.environ, PORT_UI_SCRIPT=script)
         env.pop("PAYHOST_TEST_INTERRUPT_AFTER", None)
-        p = subprocess.Popen([PAYHOST, "--config", config, "--format", fmt],
+        p = subprocess.Popen(PAYHOST + ["--config", config, "--format", fmt],
                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env)
         first = os.read(p.stdout.fileno(), 64)  # printing has begun; the pipe fills behind it
         for _ in range(signals):
@@ -174,5 +174,7 @@ class Payhost(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    PAYHOST, ROOT = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    PAYHOST, ROOT = [os.path.abspath(sys.argv[1])], os.path.abspath(sys.argv[2])
+    if len(sys.argv) > 3 and sys.argv[3]:
+        PAYHOST.insert(0, sys.argv[3])
     unittest.main(argv=sys.argv[:1], verbosity=2)

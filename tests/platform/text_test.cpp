@@ -20,6 +20,9 @@ TEST(Text, CharactersGbkCannotHoldBecomeQuestionMarks) {
             "a?b");                                // emoji
   EXPECT_EQ(utf8_to_gbk("\xE2\x82\xAC"), "\x80");  // euro sign
   EXPECT_EQ(utf8_to_gbk("x\xC3y"), "x?y");         // broken UTF-8
+  // One "?" for each broken character, however it is broken, on every system.
+  EXPECT_EQ(utf8_to_gbk("x\xE4\xB8"), "x?");                   // cut at the end
+  EXPECT_EQ(utf8_to_gbk("\x80z\xC0\x80z\xE4\x41"), "?z?z?A");  // stray, overlong, short
   EXPECT_EQ(gbk_to_utf8("a\xFF"
                         "b"),
             "a?b");

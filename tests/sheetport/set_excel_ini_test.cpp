@@ -8,7 +8,9 @@
 #include "platform/error.h"
 #include "test_files.h"
 #include "ui/scripted_toolkit.h"
+#ifndef _WIN32
 #include "unprivileged_user.h"
+#endif
 
 namespace sheetport {
 namespace {
@@ -185,6 +187,8 @@ TEST(TFrmSetExcelINI, WriteFailingPartWayOrReadOnlyFileLeavesTheFileAsItWas) {
   EXPECT_EQ(read_file(path), before);
 }
 
+// Windows folders do not refuse new files to a writer of the file the way this test needs.
+#ifndef _WIN32
 TEST(TFrmSetExcelINI, ClerkSavesWhereOnlyTheFileIsWritableAndNotWhereNeitherIs) {
   auto user = test_support::UnprivilegedUser::find();
   if (!user) GTEST_SKIP() << "running as root without a user \"nobody\" to become";
@@ -224,13 +228,18 @@ TEST(TFrmSetExcelINI, ClerkSavesWhereOnlyTheFileIsWritableAndNotWhereNeitherIs) 
   EXPECT_THAT(refused, HasSubstr("message error \"出错\" \"设置参数出错,请重试.\""));
   EXPECT_EQ(read_file(path), after);
 }
+#endif
 
 TEST(TFrmSetExcelINI, EmptyParamPathUsesPlugInsBesideTheProgram) {
   auto run = show("", {"close " + kDialog});
   EXPECT_THAT(run.transcript, Not(HasSubstr("error")));
   TFrmSetExcelINI form;
   form.LoadSettings();
+#ifdef _WIN32
+  EXPECT_THAT(form.ConfigFilePath, HasSubstr("\\PlugIns\\Unfixed.ini"));
+#else
   EXPECT_THAT(form.ConfigFilePath, HasSubstr("/PlugIns/Unfixed.ini"));
+#endif
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ struct Call {
 std::vector<Call> calls;
 int stop_after_records = -1;
 
-void record_call(int32_t code, void* data) {
+void SHEETPORT_CALL record_call(int32_t code, void* data) {
   calls.push_back({code, data ? *static_cast<int32_t*>(data) : -1});
   if (code == 0 && --stop_after_records == 0) module_state().StopRequested.store(true);
 }
