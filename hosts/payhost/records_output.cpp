@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "host_text.h"
-
 #include "system.h"
 
 namespace payhost {
