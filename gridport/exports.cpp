@@ -6,19 +6,14 @@
 #include "gridport/exec.h"
 #include "gridport/gridport.h"
 #include "gridport/module_state.h"
+#include "platform/error.h"
 
 namespace {
 
 // Called inside a catch block: the failure goes to the host's error display when it has one,
 // else to stderr, and the export returns as a closed dialog would.
 int32_t report_escaped() {
-  std::string why = "unknown failure";
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    why = e.what();
-  } catch (...) {
-  }
+  std::string why = platform::current_failure_text();
   try {
     gridport::host::Application app = gridport::application();
     if (app.has_error_display()) {

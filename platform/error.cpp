@@ -1,5 +1,7 @@
-// Messages of limit errors, worded one way everywhere.
+// Messages of limit errors, worded one way everywhere, and of whatever reaches a library's edge.
 #include "platform/error.h"
+
+#include <exception>
 
 namespace platform {
 
@@ -11,6 +13,16 @@ Error limit_error(std::string_view what, std::uint64_t asked, std::uint64_t limi
   // A whole sentence ends as one; a fragment is finished by the message it goes into.
   if (!what.empty() && what.front() >= 'A' && what.front() <= 'Z') message += ".";
   return Error(message, ErrorKind::Limit);
+}
+
+std::string current_failure_text() {
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "unknown failure";
+  }
 }
 
 }  // namespace platform

@@ -38,4 +38,8 @@ class __attribute__((visibility("default"))) Error : public std::runtime_error {
 Error limit_error(std::string_view what, std::uint64_t asked, std::uint64_t limit,
                   std::string_view unit);
 
+// The message of the exception being handled, or "unknown failure" for one that carries none;
+// for the catch-all blocks at a library's edge. Call it inside a catch block only.
+std::string current_failure_text();
+
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/debug_output.h"
+#include "platform/error.h"
 #include "platform/text.h"
 #include "sheetport/description.h"
 #include "sheetport/import.h"
@@ -19,13 +20,7 @@ namespace {
 
 // Called inside a catch block: tells the debug output what stopped an export.
 void report_escaped(const char* where) {
-  std::string why = "unknown failure";
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    why = e.what();
-  } catch (...) {
-  }
+  std::string why = platform::current_failure_text();
   try {
     platform::debug_output(platform::utf8_to_gbk(std::string("Sheetport: ") + where + ": " + why));
   } catch (...) {
