@@ -30,6 +30,9 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
+# The prefix's wx-config describes the cross-built wxMSW (a host program, found by its path).
+set(wxWidgets_CONFIG_EXECUTABLE ${PORT_WINDOWS_DEPS}/bin/wx-config)
+
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 # try_compile runs this file again and needs the same two choices.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES PORT_WINDOWS_ARCH PORT_WINDOWS_DEPS)
