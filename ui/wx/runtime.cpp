@@ -4,6 +4,9 @@
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#ifdef _WIN32
+#include <wx/msw/private.h>
+#endif
 
 #include <cstdlib>
 #include <iostream>
@@ -48,7 +51,7 @@ Runtime& runtime() {
   throw platform::Error(message);
 }
 
-bool set(const char* name) {
+[[maybe_unused]] bool set(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr && *value != '\0';
 }
@@ -58,9 +61,19 @@ bool set(const char* name) {
 void ensure_app() {
   if (wxTheApp != nullptr) return;
   Runtime& r = runtime();
+#ifdef _WIN32
+  // Window classes belong to the module that registers them: two plug-ins in one host, each with
+  // its own copy of wx, must not meet on the program's.
+  HMODULE self = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ensure_app), &self);
+  wxSetInstance(self);
+#else
   if (!set("DISPLAY") && !set("WAYLAND_DISPLAY")) {
     fail("there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
   }
+#endif
   wxApp::SetInstance(new PluginApp);
   int argc = 1;
   char name[] = "plugin";

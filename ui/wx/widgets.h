@@ -2,6 +2,7 @@
 // lines, bevelled panels), and the mapping of dialog fonts and texts to wx.
 #pragma once
 
+#include <wx/bitmap.h>
 #include <wx/panel.h>
 #include <wx/string.h>
 #include <wx/window.h>

@@ -130,7 +130,12 @@ std::optional<std::string> run_file_dialog(const FileDialogOptions& options, boo
   if (!options.default_extension.empty() && !chosen.HasExt()) {
     chosen.SetExt(wx_text(options.default_extension));
   }
+#ifdef _WIN32
+  // On Windows the plug-ins open files by the ANSI bytes of their names, as hosts pass them.
+  return std::string(chosen.GetFullPath().mb_str(wxConvLocal).data());
+#else
   return std::string(chosen.GetFullPath().fn_str());
+#endif
 }
 
 // The host's window named by ui::native_parent(), as a wx window. A GTK host's window is
