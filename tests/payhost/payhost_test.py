@@ -15,6 +15,7 @@ import unittest
 import xlwt
 
 PAYHOST = None  # the command that runs payhost: [EMULATOR] PAYHOST
+EMULATED = False  # a Windows payhost.exe, run by wine
 ROOT = None
 
 
@@ -114,6 +115,10 @@ class Payhost(unittest.TestCase):
     def interrupted_while_printing(self, fmt, signals):
         """Runs payhost into a pipe nobody reads, so that it waits in the printing; sends the
         signals, then reads everything."""
+        if EMULATED:
+            # wine turns a SIGINT into the console's Ctrl-C only now and then for a program
+            # without a console: sometimes late, sometimes merged with the next, sometimes never.
+            self.skipTest("a real Ctrl-C cannot be sent reliably to a program under wine")
         big, config = self.big_workbook()
         script = os.path.join(self.dir, "pick.script")
         with open(script, "w", encoding="utf-8") as f:
@@ -177,4 +182,5 @@ if __name__ == "__main__":
     PAYHOST, ROOT = [os.path.abspath(sys.argv[1])], os.path.abspath(sys.argv[2])
     if len(sys.argv) > 3 and sys.argv[3]:
         PAYHOST.insert(0, sys.argv[3])
+        EMULATED = True
     unittest.main(argv=sys.argv[:1], verbosity=2)

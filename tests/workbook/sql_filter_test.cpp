@@ -48,7 +48,9 @@ std::string sandbox_refusal(const std::string& condition) {
   auto next_record = [&](workbook::Row& row) {
     row.clear();
     row.index = static_cast<std::uint32_t>(k);
-    row.add(0, "r" + std::to_string(k));
+    std::string text = "r";  // appended: GCC 12 -O3 warns wrongly on "r" + std::to_string(k)
+    text += std::to_string(k);
+    row.add(0, text);
     return k++ < 2;
   };
   workbook::RowSpool out;
