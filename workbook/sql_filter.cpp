@@ -309,7 +309,11 @@ std::optional<Statement> prepare_record_test(const Database& db,
     }
   }
   if (!number) return std::nullopt;
-  // The line break ends a trailing "--" comment before the closing parenthesis.
+  // Without the statement's end, which the user's statement may have; the line break ends a
+  // trailing "--" comment before the closing parenthesis.
+  while (!condition.empty() &&
+         (static_cast<unsigned char>(condition.back()) <= ' ' || condition.back() == ';'))
+    condition.remove_suffix(1);
   std::string sql = std::string("select ") + number + " from " + quoted_identifier(table) +
                     " where (" + std::string(condition) + "\n)";
   const char* tail = nullptr;
