@@ -324,15 +324,12 @@ std::optional<Statement> prepare_record_test(const Database& db,
 }
 
 void run_record_test(const Database& db, const Sandbox& box, Statement& test, RecordStream& stream,
-                     RowSpool& out) {
-  std::uint32_t index = 0;
+                     std::vector<std::uint32_t>& passed) {
   int rc;
   while ((rc = sqlite3_step(test.get())) == SQLITE_ROW) {
     if (sqlite3_column_int64(test.get(), 0) != stream.rowid())
       throw platform::Error("the query engine failed: a result is not the record at hand");
-    Row& record = stream.record();
-    record.index = index++;
-    out.append(record);
+    passed.push_back(static_cast<std::uint32_t>(stream.rowid() - 1));
   }
   if (rc != SQLITE_DONE) {
     stream.rethrow_failure();
@@ -393,9 +390,10 @@ void run_query(const Database& db, const Sandbox& box, Statement& query, RowSpoo
 
 }  // namespace
 
-FilterPlan filter_records(const std::string& table, const std::vector<std::string>& field_names,
-                          const std::function<bool(Row&)>& next_record, std::string_view condition,
-                          RowSpool& out, std::chrono::milliseconds time_limit, FilterPlan plan) {
+FilterResult filter_records(const std::string& table, const std::vector<std::string>& field_names,
+                            const std::function<bool(Row&)>& next_record,
+                            std::string_view condition, std::chrono::milliseconds time_limit,
+                            FilterPlan plan) {
   if (condition.size() > limits::kMaxConditionBytes)
     throw platform::limit_error("the condition is too long", condition.size(),
                                 limits::kMaxConditionBytes, "bytes");
@@ -403,7 +401,7 @@ FilterPlan filter_records(const std::string& table, const std::vector<std::strin
     Row record;
     while (next_record(record)) {
     }
-    return FilterPlan::Streamed;
+    return {};
   }
   Database db;
   if (field_names.size() > db.max_columns()) {
@@ -426,8 +424,9 @@ FilterPlan filter_records(const std::string& table, const std::vector<std::strin
     Statement query = prepare_condition(db, box, sql);
     if (plan == FilterPlan::Streamed) {
       if (auto test = prepare_record_test(db, field_names, table, condition)) {
-        run_record_test(db, box, *test, stream, out);
-        return FilterPlan::Streamed;
+        FilterResult result;
+        run_record_test(db, box, *test, stream, result.passed);
+        return result;
       }
     }
   }
@@ -435,8 +434,9 @@ FilterPlan filter_records(const std::string& table, const std::vector<std::strin
   store_records(db, table, field_names, next_record);
   box.arm(time_limit);
   Statement query = prepare_condition(db, box, sql);
-  run_query(db, box, query, out);
-  return FilterPlan::Stored;
+  FilterResult result{FilterPlan::Stored, {}, std::make_unique<RowSpool>()};
+  run_query(db, box, query, *result.rows);
+  return result;
 }
 
 }  // namespace workbook

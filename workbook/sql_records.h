@@ -40,7 +40,6 @@ class RecordStream {
   bool at_end() const { return position_ == filled_; }
   // The current record, numbered from 1 as the table's rows are.
   std::int64_t rowid() const { return number_; }
-  Row& record() { return batch_[position_]; }
   // The current record's text of a field; "" for an empty cell.
   std::string_view text(std::uint32_t field) const;
   // A failure of next_record, kept for the caller as SQLite cannot carry it.

@@ -58,22 +58,33 @@ Outcome run(const std::string& condition, FilterPlan plan,
     return true;
   };
   Outcome o;
-  workbook::RowSpool out;
+  workbook::FilterResult result;
   try {
-    o.plan = workbook::filter_records("Sheet1$", fields, next_record, condition, out,
+    result = workbook::filter_records("Sheet1$", fields, next_record, condition,
                                       std::chrono::minutes(5), plan);
   } catch (const platform::Error& e) {
     o.error = e.what();
     o.kind = e.kind();
+    return o;
   }
-  out.rewind();
-  workbook::Row row;
-  while (out.read(row)) {
-    std::string line = std::to_string(row.index) + ":";
+  o.plan = result.plan;
+  auto add = [&](std::uint32_t index, const workbook::Row& row) {
+    std::string line = std::to_string(index) + ":";
     for (std::size_t i = 0; i < row.size(); ++i)
       line += " " + std::to_string(row.column(i)) + "=" + std::string(row.text(i).substr(0, 40));
     o.rows.push_back(line);
+  };
+  workbook::Row row;
+  if (result.plan == FilterPlan::Streamed) {
+    for (std::size_t i = 0; i < result.passed.size(); ++i) {
+      next = result.passed[i];
+      next_record(row);
+      add(static_cast<std::uint32_t>(i), row);
+    }
+    return o;
   }
+  result.rows->rewind();
+  while (result.rows->read(row)) add(row.index, row);
   return o;
 }
 
@@ -207,9 +218,8 @@ TEST(SqlFilterPlans, AFailureReadingTheRecordsComesOutUnchanged) {
       row.add(0, "x");
       return true;
     };
-    workbook::RowSpool out;
     try {
-      workbook::filter_records("T", {"Name"}, failing, "Name = 'x'", out, std::chrono::minutes(5),
+      workbook::filter_records("T", {"Name"}, failing, "Name = 'x'", std::chrono::minutes(5),
                                plan);
       FAIL() << "the failure was lost";
     } catch (const platform::Error& e) {
@@ -231,9 +241,8 @@ TEST(SqlFilterPlans, TheTimeLimitLeavesOutReadingTheRecords) {
     row.add(0, "x");
     return true;
   };
-  workbook::RowSpool out;
-  EXPECT_EQ(workbook::filter_records("T", {"Name"}, slow, "Name = 'x'", out,
-                                     std::chrono::milliseconds(400)),
-            FilterPlan::Streamed);
-  EXPECT_EQ(out.size(), 40u);
+  auto result =
+      workbook::filter_records("T", {"Name"}, slow, "Name = 'x'", std::chrono::milliseconds(400));
+  EXPECT_EQ(result.plan, FilterPlan::Streamed);
+  EXPECT_EQ(result.passed.size(), 40u);
 }
