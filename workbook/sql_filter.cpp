@@ -61,6 +61,7 @@ struct Sandbox {
     started = Clock::now();
     limit = time_limit;
     reading = {};
+    timed_out = false;
   }
   Clock::duration spent() const { return Clock::now() - started - reading; }
 };
@@ -338,14 +339,42 @@ void run_record_test(const Database& db, const Sandbox& box, Statement& test, Re
   }
 }
 
-// The sheet's table made real, for a condition that reads it more than once, sorts, groups or
-// limits it: what SQLite plans over a stored table (automatic indexes among it) is kept.
-void store_records(Database& db, const std::string& table,
-                   const std::vector<std::string>& field_names,
-                   const std::function<bool(Row&)>& next_record) {
+// The condition run over the records as they stream past, when it tests one record at a time;
+// nullopt, with nothing read, when it does not or when it is not valid (the stored table's
+// statement then says why, over every field).
+std::optional<FilterResult> stream_records(const Database& db, Sandbox& box,
+                                           const std::string& table,
+                                           const std::vector<std::string>& field_names,
+                                           std::string_view condition, const std::string& sql,
+                                           RecordStream& stream,
+                                           std::chrono::milliseconds time_limit) {
+  box.arm(time_limit);
+  const char* tail = nullptr;
+  Statement query(db.get(), sql, &tail);
+  if (query.rc() != SQLITE_OK || !only_blanks(tail)) return std::nullopt;
+  auto test = prepare_record_test(db, field_names, table, condition);
+  if (!test) return std::nullopt;
+  FilterResult result;
+  run_record_test(db, box, *test, stream, result.passed);
+  return result;
+}
+
+// The sheet's table stored, for a condition that reads it more than once, sorts, groups or
+// limits it: what SQLite plans over a stored table (automatic indexes among it) is kept. The
+// statement is prepared before the records go in, so that a bad condition fails at once.
+FilterResult store_records(Database& db, Sandbox& box, const std::string& table,
+                           const std::vector<std::string>& field_names,
+                           const std::function<bool(Row&)>& next_record, const std::string& sql,
+                           std::chrono::milliseconds time_limit) {
+  box.armed = false;
   db.lift_limits();
-  db.exec("drop table " + quoted_identifier(table));
   db.exec("create table " + quoted_identifier(table) + " " + column_list(field_names));
+  db.limit_for_condition();
+  box.arm(time_limit);
+  Statement query = prepare_condition(db, box, sql);
+
+  box.armed = false;
+  db.lift_limits();
   std::string insert = "insert into " + quoted_identifier(table) + " values (";
   for (std::size_t i = 0; i < field_names.size(); ++i) insert += i ? ", ?" : "?";
   db.exec("begin");
@@ -364,9 +393,9 @@ void store_records(Database& db, const std::string& table,
   }
   db.exec("commit");
   db.limit_for_condition();
-}
+  box.arm(time_limit);
 
-void run_query(const Database& db, const Sandbox& box, Statement& query, RowSpool& out) {
+  FilterResult result{FilterPlan::Stored, {}, std::make_unique<RowSpool>()};
   int columns = sqlite3_column_count(query.get());
   Row record;
   std::string text;
@@ -380,12 +409,13 @@ void run_query(const Database& db, const Sandbox& box, Statement& query, RowSpoo
       append_result_value(text, query.get(), c);
       if (!text.empty()) record.add(static_cast<std::uint32_t>(c), text);
     }
-    out.append(record);
+    result.rows->append(record);
   }
   if (rc != SQLITE_DONE) {
     if (box.timed_out) stopped(box);
     db.fail("it cannot be evaluated");
   }
+  return result;
 }
 
 }  // namespace
@@ -404,39 +434,31 @@ FilterResult filter_records(const std::string& table, const std::vector<std::str
     return {};
   }
   Database db;
+  Sandbox box;
+  sqlite3_set_authorizer(db.get(), authorize, &box);
+  sqlite3_progress_handler(db.get(), limits::kQueryCheckSteps, check_time, &box);
+  std::string sql =
+      "select * from " + quoted_identifier(table) + " where " + std::string(condition);
+
+  // Streamed, the table needs only the fields the condition names: a sheet wider than a table
+  // can be may still be filtered so.
+  auto columns = fields_named_in(condition, field_names);
+  RecordStream stream(next_record, box.reading);
+  if (plan == FilterPlan::Streamed && columns.size() <= db.max_columns()) {
+    create_record_table(db.get(), table, field_names, columns, stream);
+    db.limit_for_condition();
+    if (auto result =
+            stream_records(db, box, table, field_names, condition, sql, stream, time_limit))
+      return std::move(*result);
+    box.armed = false;
+    db.lift_limits();
+    db.exec("drop table " + quoted_identifier(table));
+  }
   if (field_names.size() > db.max_columns()) {
     throw platform::limit_error("the sheet has too many columns for a condition",
                                 field_names.size(), db.max_columns(), "columns");
   }
-  Sandbox box;
-  sqlite3_set_authorizer(db.get(), authorize, &box);
-  RecordStream stream(next_record, box.reading);
-  create_record_table(db.get(), table, field_names, stream);
-  db.limit_for_condition();
-  sqlite3_progress_handler(db.get(), limits::kQueryCheckSteps, check_time, &box);
-
-  std::string sql =
-      "select * from " + quoted_identifier(table) + " where " + std::string(condition);
-  box.arm(time_limit);
-  {
-    // Prepared over the streamed table first, so that its refusals and errors are the
-    // condition's own whichever way it then runs.
-    Statement query = prepare_condition(db, box, sql);
-    if (plan == FilterPlan::Streamed) {
-      if (auto test = prepare_record_test(db, field_names, table, condition)) {
-        FilterResult result;
-        run_record_test(db, box, *test, stream, result.passed);
-        return result;
-      }
-    }
-  }
-  box.armed = false;
-  store_records(db, table, field_names, next_record);
-  box.arm(time_limit);
-  Statement query = prepare_condition(db, box, sql);
-  FilterResult result{FilterPlan::Stored, {}, std::make_unique<RowSpool>()};
-  run_query(db, box, query, *result.rows);
-  return result;
+  return store_records(db, box, table, field_names, next_record, sql, time_limit);
 }
 
 }  // namespace workbook

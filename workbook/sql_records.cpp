@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <unordered_set>
 
 #include "platform/error.h"
+#include "platform/text.h"
 #include "workbook/cell_text.h"
 #include "workbook/xlsx_text.h"
 
@@ -46,19 +48,24 @@ CellValue value_of(std::string_view text) {
 }
 
 struct RecordModuleData {
-  std::string schema;  // create table x(...)
+  std::string schema;                  // create table x(...)
+  std::vector<std::uint32_t> columns;  // the field of each column
   RecordStream* stream;
 };
 
 struct RecordTable : sqlite3_vtab {
-  RecordStream* stream = nullptr;
+  const RecordModuleData* data = nullptr;
   bool opened = false;
 };
 
 struct RecordCursor : sqlite3_vtab_cursor {};
 
+const RecordModuleData& data_of(sqlite3_vtab_cursor* cursor) {
+  return *static_cast<RecordTable*>(cursor->pVtab)->data;
+}
+
 RecordStream& stream_of(sqlite3_vtab_cursor* cursor) {
-  return *static_cast<RecordTable*>(cursor->pVtab)->stream;
+  return *data_of(cursor).stream;
 }
 
 int set_error(sqlite3_vtab* table, const char* message) {
@@ -73,7 +80,7 @@ int connect_table(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab*
   if (rc != SQLITE_OK) return rc;
   sqlite3_vtab_config(db, SQLITE_VTAB_DIRECTONLY);
   auto table = std::make_unique<RecordTable>();
-  table->stream = data.stream;
+  table->data = &data;
   *out = table.release();
   return SQLITE_OK;
 }
@@ -135,8 +142,8 @@ int eof(sqlite3_vtab_cursor* cursor) {
   return stream_of(cursor).at_end();
 }
 
-int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int field) {
-  std::string_view text = stream_of(cursor).text(static_cast<std::uint32_t>(field));
+int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int column) {
+  std::string_view text = stream_of(cursor).text(data_of(cursor).columns[column]);
   CellValue v = value_of(text);
   switch (v.kind) {
     case CellValue::Null:
@@ -186,7 +193,77 @@ const sqlite3_module kRecordModule = {
     /* xShadowName */ nullptr,
 };
 
+bool is_identifier_byte(char c) {
+  auto u = static_cast<unsigned char>(c);
+  return (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '_' ||
+         u == '$' || u >= 0x80;
+}
+
+// The text up to the closing quote q, a doubled q standing for one; from just past the opening
+// quote. Moves i past the closing quote (or to the end, where SQLite reports the error).
+std::string quoted_text(std::string_view sql, std::size_t& i, char q, bool doubling) {
+  std::string text;
+  while (i < sql.size()) {
+    char c = sql[i++];
+    if (c != q) {
+      text.push_back(c);
+    } else if (doubling && i < sql.size() && sql[i] == q) {
+      text.push_back(q);
+      ++i;
+    } else {
+      break;
+    }
+  }
+  return text;
+}
+
+// Every identifier of an SQL text, ASCII letters in lower case, read as SQLite's tokenizer reads
+// them so that a quote inside a comment or a text does not throw the reading off.
+std::vector<std::string> identifiers(std::string_view sql) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < sql.size()) {
+    char c = sql[i];
+    if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+      i = sql.find('\n', i);
+      if (i == std::string_view::npos) break;
+    } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+      i = sql.find("*/", i + 2);
+      if (i == std::string_view::npos) break;
+      i += 2;
+    } else if (c == '\'') {
+      ++i;
+      words.push_back(quoted_text(sql, i, '\'', true));  // a text, counted as a word
+    } else if (c == '"' || c == '`') {
+      ++i;
+      words.push_back(quoted_text(sql, i, c, true));
+    } else if (c == '[') {
+      ++i;
+      words.push_back(quoted_text(sql, i, ']', false));
+    } else if (is_identifier_byte(c)) {
+      std::size_t begin = i;
+      while (i < sql.size() && is_identifier_byte(sql[i])) ++i;
+      words.emplace_back(sql.substr(begin, i - begin));
+    } else {
+      ++i;
+    }
+  }
+  for (auto& w : words) w = platform::ascii_lower(w);
+  return words;
+}
+
 }  // namespace
+
+std::vector<std::uint32_t> fields_named_in(std::string_view condition,
+                                           const std::vector<std::string>& field_names) {
+  auto words = identifiers(condition);
+  std::unordered_set<std::string> named(words.begin(), words.end());
+  std::vector<std::uint32_t> fields;
+  for (std::size_t f = 0; f < field_names.size(); ++f)
+    if (f == 0 || named.count(platform::ascii_lower(field_names[f])))
+      fields.push_back(static_cast<std::uint32_t>(f));
+  return fields;
+}
 
 std::string quoted_identifier(std::string_view name) {
   std::string out = "\"";
@@ -268,10 +345,13 @@ std::string_view RecordStream::text(std::uint32_t field) const {
 }
 
 void create_record_table(sqlite3* db, const std::string& table,
-                         const std::vector<std::string>& field_names, RecordStream& stream) {
+                         const std::vector<std::string>& field_names,
+                         const std::vector<std::uint32_t>& columns, RecordStream& stream) {
+  std::vector<std::string> names;
+  for (auto field : columns) names.push_back(field_names[field]);
   // SQLite owns the module's data from here on, and frees it even when registering fails.
   auto* data = std::make_unique<RecordModuleData>(
-                   RecordModuleData{"create table x" + column_list(field_names), &stream})
+                   RecordModuleData{"create table x" + column_list(names), columns, &stream})
                    .release();
   auto destroy = [](void* p) {
     std::unique_ptr<RecordModuleData>(static_cast<RecordModuleData*>(p));

@@ -24,6 +24,13 @@ std::string quoted_identifier(std::string_view name);
 // the type they are given and numbers compare as numbers.
 std::string column_list(const std::vector<std::string>& field_names);
 
+// The fields a condition may name: each field whose name is one of the condition's identifiers
+// (bare, "quoted", [bracketed] or `quoted`), compared as SQLite compares them, without regard to
+// ASCII case. Words in comments and quoted texts count too: naming a field more does no harm.
+// Field 0 is always among them, so that a table of them has a column. Ascending.
+std::vector<std::uint32_t> fields_named_in(std::string_view condition,
+                                           const std::vector<std::string>& field_names);
+
 // Binds a cell's text as its value: NULL for an empty cell, a number for a text that reads back
 // unchanged through the cell-text rule (so that the output is the input), else the text.
 void bind_cell(sqlite3_stmt* stmt, int slot, std::string_view text);
@@ -60,9 +67,10 @@ class RecordStream {
   std::exception_ptr failure_;
 };
 
-// Makes `table` a virtual table of field_names over stream, for a single scan; a second scan
-// fails the statement. Throws platform::Error when SQLite refuses.
+// Makes `table` a virtual table over stream whose columns are the given fields, for a single
+// scan; a second scan fails the statement. Throws platform::Error when SQLite refuses.
 void create_record_table(sqlite3* db, const std::string& table,
-                         const std::vector<std::string>& field_names, RecordStream& stream);
+                         const std::vector<std::string>& field_names,
+                         const std::vector<std::uint32_t>& columns, RecordStream& stream);
 
 }  // namespace workbook

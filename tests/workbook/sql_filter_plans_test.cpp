@@ -154,6 +154,9 @@ TEST(SqlFilterPlans, RecordTestsStreamAndSelectWhatTheStoredTableSelects) {
            "random() is not null and randomblob(2) is not null",
            "(Amount)",
            "Name = 'abc' or (Name = 'ABC')",
+           "`Mixed` = 12 or aMoUnT < 0 or \"Sheet1$\".F6 = 'z'",
+           "Name = '--' or Name = 'it''s' or Mixed = 12 -- it's\n or Amount = 2",
+           "/* \"x */ Mixed = 12 or [When] = '' or \"F6\" = 'x'",
        }) {
     expect_same(condition, true);
   }
@@ -219,8 +222,7 @@ TEST(SqlFilterPlans, AFailureReadingTheRecordsComesOutUnchanged) {
       return true;
     };
     try {
-      workbook::filter_records("T", {"Name"}, failing, "Name = 'x'", std::chrono::minutes(5),
-                               plan);
+      workbook::filter_records("T", {"Name"}, failing, "Name = 'x'", std::chrono::minutes(5), plan);
       FAIL() << "the failure was lost";
     } catch (const platform::Error& e) {
       EXPECT_STREQ(e.what(), "the spool went away");
