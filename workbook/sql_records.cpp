@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <memory>
+#include <new>
 #include <unordered_set>
 
 #include "platform/error.h"
@@ -74,7 +75,9 @@ int set_error(sqlite3_vtab* table, const char* message) {
   return SQLITE_ERROR;
 }
 
-int connect_table(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out, char**) {
+// SQLite calls these through C: nothing may be thrown out of them. The only failure they meet
+// is memory running out.
+int connect_table(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab** out, char**) try {
   auto& data = *static_cast<RecordModuleData*>(aux);
   int rc = sqlite3_declare_vtab(db, data.schema.c_str());
   if (rc != SQLITE_OK) return rc;
@@ -83,6 +86,8 @@ int connect_table(sqlite3* db, void* aux, int, const char* const*, sqlite3_vtab*
   table->data = &data;
   *out = table.release();
   return SQLITE_OK;
+} catch (const std::bad_alloc&) {
+  return SQLITE_NOMEM;
 }
 
 // A different function from connect_table, so that the module is not usable by its own name.
@@ -102,12 +107,14 @@ int best_index(sqlite3_vtab*, sqlite3_index_info* info) {
   return SQLITE_OK;
 }
 
-int open_cursor(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out) {
+int open_cursor(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out) try {
   auto& table = *static_cast<RecordTable*>(vtab);
   if (table.opened) return set_error(vtab, "the sheet's records can be read only once");
-  table.opened = true;
   *out = std::make_unique<RecordCursor>().release();
+  table.opened = true;
   return SQLITE_OK;
+} catch (const std::bad_alloc&) {
+  return SQLITE_NOMEM;
 }
 
 int close_cursor(sqlite3_vtab_cursor* cursor) {
@@ -142,7 +149,7 @@ int eof(sqlite3_vtab_cursor* cursor) {
   return stream_of(cursor).at_end();
 }
 
-int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int column) {
+int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int column) try {
   std::string_view text = stream_of(cursor).text(data_of(cursor).columns[column]);
   CellValue v = value_of(text);
   switch (v.kind) {
@@ -159,6 +166,9 @@ int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int column) {
       break;
   }
   return SQLITE_OK;
+} catch (const std::bad_alloc&) {
+  sqlite3_result_error_nomem(context);
+  return SQLITE_NOMEM;
 }
 
 int rowid(sqlite3_vtab_cursor* cursor, sqlite3_int64* out) {
