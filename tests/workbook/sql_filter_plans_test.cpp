@@ -12,6 +12,7 @@
 #include "workbook/limits.h"
 #include "workbook/row_spool.h"
 #include "workbook/sql_filter.h"
+#include "workbook/sql_records.h"
 
 namespace {
 
@@ -247,4 +248,20 @@ TEST(SqlFilterPlans, TheTimeLimitLeavesOutReadingTheRecords) {
       workbook::filter_records("T", {"Name"}, slow, "Name = 'x'", std::chrono::milliseconds(400));
   EXPECT_EQ(result.plan, FilterPlan::Streamed);
   EXPECT_EQ(result.passed.size(), 40u);
+}
+
+// Reading a field's name wrongly would leave it out of the streamed table, where a "quoted" name
+// would then be taken for a text.
+TEST(SqlFilterPlans, TheFieldsAConditionNamesAreFoundInEveryQuoting) {
+  const std::vector<std::string> fields = {"Name",   "Amount", "a\"b", "x y", "back`tick",
+                                           "unused", "Größe",  "it's", "F9"};
+  auto named = [&](const std::string& condition) {
+    return workbook::fields_named_in(condition, fields);
+  };
+  EXPECT_EQ(named("aMOUNT > 1 and \"a\"\"b\" = [x y] or `back``tick` = 1"),
+            (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(named("Größe = 1 -- don't\n or \"it's\" = 2"), (std::vector<std::uint32_t>{0, 6, 7}));
+  EXPECT_EQ(named("/* ' */ F9 = 'it''s' or 'F9' = \"unused"),
+            (std::vector<std::uint32_t>{0, 5, 7, 8}));
+  EXPECT_EQ(named("gRÖSSE = 1"), (std::vector<std::uint32_t>{0}));  // SQLite folds ASCII only
 }
