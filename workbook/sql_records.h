@@ -14,22 +14,9 @@
 #include <vector>
 
 #include "workbook/reader.h"
+#include "workbook/sql_text.h"
 
 namespace workbook {
-
-// "name" with inner quotes doubled.
-std::string quoted_identifier(std::string_view name);
-
-// ("A", "B", ...): the columns of the sheet's table, without declared types, so that values keep
-// the type they are given and numbers compare as numbers.
-std::string column_list(const std::vector<std::string>& field_names);
-
-// The fields a condition may name: each field whose name is one of the condition's identifiers
-// (bare, "quoted", [bracketed] or `quoted`), compared as SQLite compares them, without regard to
-// ASCII case. Words in comments and quoted texts count too: naming a field more does no harm.
-// Field 0 is always among them, so that a table of them has a column. Ascending.
-std::vector<std::uint32_t> fields_named_in(std::string_view condition,
-                                           const std::vector<std::string>& field_names);
 
 // Binds a cell's text as its value: NULL for an empty cell, a number for a text that reads back
 // unchanged through the cell-text rule (so that the output is the input), else the text.

@@ -12,7 +12,7 @@
 #include "workbook/limits.h"
 #include "workbook/row_spool.h"
 #include "workbook/sql_filter.h"
-#include "workbook/sql_records.h"
+#include "workbook/sql_text.h"
 
 namespace {
 
