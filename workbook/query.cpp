@@ -40,7 +40,6 @@ void Query::Open() {
   book_ = connection_.book();
   read_sheet(*sheet);
   if (!q.condition.empty()) {
-    auto result = std::make_unique<RowSpool>();
     // Records in field numbering, the empty rows inside the box included.
     spool_->rewind();
     Row raw;
@@ -48,31 +47,43 @@ void Query::Open() {
     std::size_t k = 0;
     auto next_record = [&](Row& out) {
       if (k >= record_count_) return false;
-      out.clear();
-      out.index = static_cast<std::uint32_t>(k);
       std::uint32_t row = first_record_row_ + static_cast<std::uint32_t>(k);
-      if (has_raw && raw.index == row) {
-        for (std::size_t i = 0; i < raw.size(); ++i)
-          out.add(raw.column(i) - first_column_, raw.text(i));
+      if (has_raw && raw.index == row && first_column_ == 0) {
+        std::swap(out, raw);  // already in field numbering
         has_raw = spool_->read(raw);
+      } else {
+        out.clear();
+        if (has_raw && raw.index == row) {
+          for (std::size_t i = 0; i < raw.size(); ++i)
+            out.add(raw.column(i) - first_column_, raw.text(i));
+          has_raw = spool_->read(raw);
+        }
       }
-      ++k;
+      out.index = static_cast<std::uint32_t>(k++);
       return true;
     };
     std::vector<std::string> names;
     for (const auto& f : fields_) names.push_back(f.FieldName());
+    FilterResult result;
     try {
-      filter_records(table_, names, next_record, q.condition, *result);
+      result = filter_records(table_, names, next_record, q.condition);
     } catch (const platform::Error& e) {
       Close();
       throw platform::Error("The condition on table \"" + q.table + "\" of \"" +
                                 connection_.path() + "\" fails: " + e.what(),
                             e.kind());
     }
-    spool_ = std::move(result);
-    record_count_ = spool_->size();
-    first_record_row_ = 0;
-    first_column_ = 0;
+    if (result.plan == FilterPlan::Streamed) {
+      // The records that pass are replayed from the sheet's own spool.
+      passed_ = std::move(result.passed);
+      filtered_ = true;
+      record_count_ = passed_.size();
+    } else {
+      spool_ = std::move(result.rows);
+      record_count_ = spool_->size();
+      first_record_row_ = 0;
+      first_column_ = 0;
+    }
   }
   active_ = true;
   First();
@@ -147,6 +158,8 @@ void Query::Close() {
   fields_.clear();
   header_texts_.clear();
   spool_.reset();
+  passed_.clear();
+  filtered_ = false;
   book_.reset();
   record_count_ = record_ = 0;
   has_next_ = false;
@@ -171,7 +184,8 @@ void Query::Next() {
 void Query::load_current() {
   values_.assign(fields_.size(), std::string_view());
   if (Eof()) return;
-  auto target = first_record_row_ + static_cast<std::uint32_t>(record_);
+  auto record = filtered_ ? passed_[record_] : static_cast<std::uint32_t>(record_);
+  auto target = first_record_row_ + record;
   while (has_next_ && next_.index < target) has_next_ = spool_->read(next_);
   if (!has_next_ || next_.index != target) return;  // an empty row inside the box
   std::swap(current_, next_);

@@ -90,6 +90,10 @@ class Query {
   std::uint32_t first_record_row_ = 0, first_column_ = 0;
   std::size_t record_count_ = 0;
   std::size_t record_ = 0;
+  // With a condition that tests one record at a time: the numbers of the records that pass,
+  // replayed from the spool of the whole sheet.
+  bool filtered_ = false;
+  std::vector<std::uint32_t> passed_;
 
   Row next_;  // the next spooled row not yet reached
   bool has_next_ = false;

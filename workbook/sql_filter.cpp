@@ -1,6 +1,8 @@
-// The condition sandbox: an in-memory SQLite database holding one table, an authorizer that
-// allows reading that table and a listed set of functions, a progress handler that enforces the
-// time limit, and bounds on values, patterns and the heap so that no single step runs long.
+// The condition sandbox: an in-memory SQLite database holding the sheet's table, an authorizer
+// that allows reading that table and a listed set of functions, a progress handler that enforces
+// the time limit, and bounds on values, patterns and the heap so that no single step runs long.
+// The table streams the records past a condition that tests one record at a time; any other
+// condition gets them stored first.
 #include "workbook/sql_filter.h"
 
 #include <sqlite3.h>
@@ -8,28 +10,22 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <utility>
 
 #include "platform/error.h"
+#include "platform/text.h"
 #include "workbook/cell_text.h"
 #include "workbook/limits.h"
-#include "workbook/xlsx_text.h"
+#include "workbook/sql_records.h"
 
 namespace workbook {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string quote_identifier(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out.push_back(c);
-    if (c == '"') out.push_back('"');
-  }
-  return out + "\"";
-}
 
 // What a condition may call: the core scalar, text, math and date functions and the aggregates
 // (for sub-queries). Everything else (JSON, full-text and R-tree helpers, window functions,
@@ -54,8 +50,20 @@ bool allowed_function(const char* name) {
 struct Sandbox {
   bool armed = false;  // the authorizer polices only the user's statement
   std::string refused;
-  Clock::time_point started, deadline;
+  Clock::time_point started;
+  Clock::duration limit{};
+  Clock::duration reading{};  // spent fetching the sheet's records, which the limit leaves out
   bool timed_out = false;
+
+  void arm(std::chrono::milliseconds time_limit) {
+    armed = true;
+    refused.clear();
+    started = Clock::now();
+    limit = time_limit;
+    reading = {};
+    timed_out = false;
+  }
+  Clock::duration spent() const { return Clock::now() - started - reading; }
 };
 
 int authorize(void* data, int action, const char* a, const char* b, const char*, const char*) {
@@ -141,7 +149,7 @@ void trim_characters(sqlite3_context* context, int argc, sqlite3_value** argv) {
 
 int check_time(void* data) {
   auto& box = *static_cast<Sandbox*>(data);
-  if (Clock::now() < box.deadline) return 0;
+  if (!box.armed || box.spent() < box.limit) return 0;
   box.timed_out = true;
   return 1;
 }
@@ -151,21 +159,15 @@ class Database {
   Database() {
     // Process-wide, but only for this program's or plug-in's private copy of SQLite.
     sqlite3_hard_heap_limit64(limits::kMaxSqlHeapBytes);
-    if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-        SQLITE_OK)
+    // One thread uses the connection: SQLite's locking on every call is pure cost.
+    if (sqlite3_open_v2(":memory:", &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK)
       throw platform::Error("the query engine cannot start");
     sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     sqlite3_limit(db_, SQLITE_LIMIT_ATTACHED, 0);
-  }
-  // Bounds what the user's statement may be and build. Set only once the sheet's table is
-  // filled: the table's definition grows with its field names, and a row of the sheet may hold
-  // more text than one value a condition builds.
-  void limit_for_condition() {
-    sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, limits::kMaxSqlStatementBytes);
-    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, limits::kMaxSqlValueBytes);
-    sqlite3_limit(db_, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, limits::kMaxSqlPatternBytes);
     // Sorts and materialised sub-queries stay in memory, inside the heap bound, instead of
     // spilling to temporary files.
     exec("pragma temp_store = memory");
@@ -173,6 +175,18 @@ class Database {
       sqlite3_create_function(db_, name, 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                               reinterpret_cast<void*>(static_cast<std::intptr_t>(sides)),
                               trim_characters, nullptr, nullptr);
+  }
+  // Bounds what the user's statement may be and build. Lifted while the sheet's table is made
+  // and filled: its definition grows with the field names, and a row of the sheet may hold more
+  // text than one value a condition builds.
+  void limit_for_condition() {
+    sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, limits::kMaxSqlStatementBytes);
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, limits::kMaxSqlValueBytes);
+    sqlite3_limit(db_, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, limits::kMaxSqlPatternBytes);
+  }
+  void lift_limits() {  // to this build's maximum
+    sqlite3_limit(db_, SQLITE_LIMIT_SQL_LENGTH, INT_MAX);
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, INT_MAX);
   }
   // The most columns a table may have in this build of SQLite.
   std::size_t max_columns() const {
@@ -207,8 +221,9 @@ class Statement {
     rc_ = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, tail);
   }
   ~Statement() { sqlite3_finalize(stmt_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
+  Statement(Statement&& other) noexcept
+      : stmt_(std::exchange(other.stmt_, nullptr)), rc_(other.rc_) {}
+  Statement& operator=(Statement&&) = delete;
   int rc() const { return rc_; }
   sqlite3_stmt* get() const { return stmt_; }
 
@@ -216,36 +231,6 @@ class Statement {
   sqlite3_stmt* stmt_ = nullptr;
   int rc_;
 };
-
-// Numbers go in as numbers so that they compare as numbers; only texts that read back
-// unchanged through the cell-text rule qualify, so the output is the input.
-void bind_value(sqlite3_stmt* stmt, int slot, std::string_view text) {
-  if (text.empty()) {
-    sqlite3_bind_null(stmt, slot);
-    return;
-  }
-  bool digitish = (text[0] >= '0' && text[0] <= '9') || text[0] == '-';
-  if (digitish && is_canonical_number_text(text)) {
-    if (text.find('.') == std::string_view::npos) {
-      long long v = 0;
-      std::from_chars(text.data(), text.data() + text.size(), v);
-      sqlite3_bind_int64(stmt, slot, v);
-      return;
-    }
-    double v = 0;
-    std::from_chars(text.data(), text.data() + text.size(), v);
-    sqlite3_bind_double(stmt, slot, v);
-    return;
-  }
-  if (digitish && text.find('e') != std::string_view::npos) {
-    auto v = parse_number(text);
-    if (v && number_text(*v) == text) {
-      sqlite3_bind_double(stmt, slot, *v);
-      return;
-    }
-  }
-  sqlite3_bind_text(stmt, slot, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-}
 
 void append_result_value(std::string& out, sqlite3_stmt* stmt, int column) {
   switch (sqlite3_column_type(stmt, column)) {
@@ -269,8 +254,8 @@ void append_result_value(std::string& out, sqlite3_stmt* stmt, int column) {
     return static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(d).count());
   };
-  throw platform::limit_error("it ran too long and was stopped", ms(Clock::now() - box.started),
-                              ms(box.deadline - box.started), "ms");
+  throw platform::limit_error("it ran too long and was stopped", ms(box.spent()), ms(box.limit),
+                              "ms");
 }
 
 [[noreturn]] void refuse(const std::string& why) {
@@ -283,56 +268,9 @@ bool only_blanks(const char* tail) {
   return true;
 }
 
-}  // namespace
-
-void filter_records(const std::string& table, const std::vector<std::string>& field_names,
-                    const std::function<bool(Row&)>& next_record, std::string_view condition,
-                    RowSpool& out, std::chrono::milliseconds time_limit) {
-  if (condition.size() > limits::kMaxConditionBytes)
-    throw platform::limit_error("the condition is too long", condition.size(),
-                                limits::kMaxConditionBytes, "bytes");
-  Row record;
-  if (field_names.empty()) {  // an empty sheet: nothing can match
-    while (next_record(record)) {
-    }
-    return;
-  }
-  Database db;
-  if (field_names.size() > db.max_columns()) {
-    throw platform::limit_error("the sheet has too many columns for a condition",
-                                field_names.size(), db.max_columns(), "columns");
-  }
-  Sandbox box;
-  sqlite3_set_authorizer(db.get(), authorize, &box);
-
-  std::string create = "create table " + quote_identifier(table) + " (";
-  std::string insert = "insert into " + quote_identifier(table) + " values (";
-  for (std::size_t i = 0; i < field_names.size(); ++i) {
-    create += (i ? ", " : "") + quote_identifier(field_names[i]);
-    insert += i ? ", ?" : "?";
-  }
-  db.exec(create + ")");
-  db.exec("begin");
-  {
-    Statement ins(db.get(), insert + ")");
-    if (ins.rc() != SQLITE_OK) db.fail("the query engine failed");
-    while (next_record(record)) {
-      sqlite3_reset(ins.get());
-      sqlite3_clear_bindings(ins.get());
-      for (std::size_t i = 0; i < record.size(); ++i)
-        if (record.column(i) < field_names.size())
-          bind_value(ins.get(), static_cast<int>(record.column(i)) + 1, record.text(i));
-      if (sqlite3_step(ins.get()) != SQLITE_DONE) db.fail("the query engine failed");
-    }
-  }
-  db.exec("commit");
-
-  db.limit_for_condition();
-  box.armed = true;
-  box.started = Clock::now();
-  box.deadline = box.started + time_limit;
-  sqlite3_progress_handler(db.get(), limits::kQueryCheckSteps, check_time, &box);
-  std::string sql = "select * from " + quote_identifier(table) + " where " + std::string(condition);
+// The user's statement: select * from the table where the condition. Throws the refusal, the
+// time limit or the engine's message when it cannot be prepared.
+Statement prepare_condition(const Database& db, const Sandbox& box, const std::string& sql) {
   const char* tail = nullptr;
   Statement query(db.get(), sql, &tail);
   if (query.rc() != SQLITE_OK) {
@@ -341,7 +279,125 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
     db.fail("it is not a valid condition");
   }
   if (!only_blanks(tail)) refuse("only one statement is allowed");
+  return query;
+}
+
+// How many times the statement opens a virtual table: the sheet's table is the only one.
+int record_table_opens(sqlite3* db, const std::string& sql) {
+  Statement explain(db, "explain " + sql);
+  if (explain.rc() != SQLITE_OK) return -1;
+  int opens = 0;
+  while (sqlite3_step(explain.get()) == SQLITE_ROW) {
+    auto op = reinterpret_cast<const char*>(sqlite3_column_text(explain.get(), 1));
+    if (op && std::strcmp(op, "VOpen") == 0) ++opens;
+  }
+  return opens;
+}
+
+// The condition as a test of one record at a time, when it is one: a single expression (the
+// parentheses refuse an ORDER BY, LIMIT, GROUP BY or compound tail) that reads the table only
+// through the record at hand. The statement selects the record's number, under a name no field
+// has, so that each result can be matched to the record the scan stands on.
+std::optional<Statement> prepare_record_test(const Database& db,
+                                             const std::vector<std::string>& field_names,
+                                             const std::string& table, std::string_view condition) {
+  const char* number = nullptr;
+  for (const char* name : {"rowid", "_rowid_", "oid"}) {
+    auto same = [&](const std::string& f) { return platform::equals_ignoring_ascii_case(f, name); };
+    if (std::none_of(field_names.begin(), field_names.end(), same)) {
+      number = name;
+      break;
+    }
+  }
+  if (!number) return std::nullopt;
+  // Without the statement's end, which the user's statement may have; the line break ends a
+  // trailing "--" comment before the closing parenthesis.
+  while (!condition.empty() &&
+         (static_cast<unsigned char>(condition.back()) <= ' ' || condition.back() == ';'))
+    condition.remove_suffix(1);
+  std::string sql = std::string("select ") + number + " from " + quoted_identifier(table) +
+                    " where (" + std::string(condition) + "\n)";
+  const char* tail = nullptr;
+  Statement test(db.get(), sql, &tail);
+  if (test.rc() != SQLITE_OK || !only_blanks(tail) || record_table_opens(db.get(), sql) != 1)
+    return std::nullopt;
+  return test;
+}
+
+void run_record_test(const Database& db, const Sandbox& box, Statement& test, RecordStream& stream,
+                     std::vector<std::uint32_t>& passed) {
+  int rc;
+  while ((rc = sqlite3_step(test.get())) == SQLITE_ROW) {
+    if (sqlite3_column_int64(test.get(), 0) != stream.rowid())
+      throw platform::Error("the query engine failed: a result is not the record at hand");
+    passed.push_back(static_cast<std::uint32_t>(stream.rowid() - 1));
+  }
+  if (rc != SQLITE_DONE) {
+    stream.rethrow_failure();
+    if (box.timed_out) stopped(box);
+    db.fail("it cannot be evaluated");
+  }
+}
+
+// The condition run over the records as they stream past, when it tests one record at a time;
+// nullopt, with nothing read, when it does not or when it is not valid (the stored table's
+// statement then says why, over every field).
+std::optional<FilterResult> stream_records(const Database& db, Sandbox& box,
+                                           const std::string& table,
+                                           const std::vector<std::string>& field_names,
+                                           std::string_view condition, const std::string& sql,
+                                           RecordStream& stream,
+                                           std::chrono::milliseconds time_limit) {
+  box.arm(time_limit);
+  const char* tail = nullptr;
+  Statement query(db.get(), sql, &tail);
+  if (query.rc() != SQLITE_OK || !only_blanks(tail)) return std::nullopt;
+  auto test = prepare_record_test(db, field_names, table, condition);
+  if (!test) return std::nullopt;
+  FilterResult result;
+  run_record_test(db, box, *test, stream, result.passed);
+  return result;
+}
+
+// The sheet's table stored, for a condition that reads it more than once, sorts, groups or
+// limits it: what SQLite plans over a stored table (automatic indexes among it) is kept. The
+// statement is prepared before the records go in, so that a bad condition fails at once.
+FilterResult store_records(Database& db, Sandbox& box, const std::string& table,
+                           const std::vector<std::string>& field_names,
+                           const std::function<bool(Row&)>& next_record, const std::string& sql,
+                           std::chrono::milliseconds time_limit) {
+  box.armed = false;
+  db.lift_limits();
+  db.exec("create table " + quoted_identifier(table) + " " + column_list(field_names));
+  db.limit_for_condition();
+  box.arm(time_limit);
+  Statement query = prepare_condition(db, box, sql);
+
+  box.armed = false;
+  db.lift_limits();
+  std::string insert = "insert into " + quoted_identifier(table) + " values (";
+  for (std::size_t i = 0; i < field_names.size(); ++i) insert += i ? ", ?" : "?";
+  db.exec("begin");
+  {
+    Statement ins(db.get(), insert + ")");
+    if (ins.rc() != SQLITE_OK) db.fail("the query engine failed");
+    Row record;
+    while (next_record(record)) {
+      sqlite3_reset(ins.get());
+      sqlite3_clear_bindings(ins.get());
+      for (std::size_t i = 0; i < record.size(); ++i)
+        if (record.column(i) < field_names.size())
+          bind_cell(ins.get(), static_cast<int>(record.column(i)) + 1, record.text(i));
+      if (sqlite3_step(ins.get()) != SQLITE_DONE) db.fail("the query engine failed");
+    }
+  }
+  db.exec("commit");
+  db.limit_for_condition();
+  box.arm(time_limit);
+
+  FilterResult result{FilterPlan::Stored, {}, std::make_unique<RowSpool>()};
   int columns = sqlite3_column_count(query.get());
+  Row record;
   std::string text;
   std::uint32_t index = 0;
   int rc;
@@ -353,12 +409,56 @@ void filter_records(const std::string& table, const std::vector<std::string>& fi
       append_result_value(text, query.get(), c);
       if (!text.empty()) record.add(static_cast<std::uint32_t>(c), text);
     }
-    out.append(record);
+    result.rows->append(record);
   }
   if (rc != SQLITE_DONE) {
     if (box.timed_out) stopped(box);
     db.fail("it cannot be evaluated");
   }
+  return result;
+}
+
+}  // namespace
+
+FilterResult filter_records(const std::string& table, const std::vector<std::string>& field_names,
+                            const std::function<bool(Row&)>& next_record,
+                            std::string_view condition, std::chrono::milliseconds time_limit,
+                            FilterPlan plan) {
+  if (condition.size() > limits::kMaxConditionBytes)
+    throw platform::limit_error("the condition is too long", condition.size(),
+                                limits::kMaxConditionBytes, "bytes");
+  if (field_names.empty()) {  // an empty sheet: nothing can match
+    Row record;
+    while (next_record(record)) {
+    }
+    return {};
+  }
+  Database db;
+  Sandbox box;
+  sqlite3_set_authorizer(db.get(), authorize, &box);
+  sqlite3_progress_handler(db.get(), limits::kQueryCheckSteps, check_time, &box);
+  std::string sql =
+      "select * from " + quoted_identifier(table) + " where " + std::string(condition);
+
+  // Streamed, the table needs only the fields the condition names: a sheet wider than a table
+  // can be may still be filtered so.
+  auto columns = fields_named_in(condition, field_names);
+  RecordStream stream(next_record, box.reading);
+  if (plan == FilterPlan::Streamed && columns.size() <= db.max_columns()) {
+    create_record_table(db.get(), table, field_names, columns, stream);
+    db.limit_for_condition();
+    if (auto result =
+            stream_records(db, box, table, field_names, condition, sql, stream, time_limit))
+      return std::move(*result);
+    box.armed = false;
+    db.lift_limits();
+    db.exec("drop table " + quoted_identifier(table));
+  }
+  if (field_names.size() > db.max_columns()) {
+    throw platform::limit_error("the sheet has too many columns for a condition",
+                                field_names.size(), db.max_columns(), "columns");
+  }
+  return store_records(db, box, table, field_names, next_record, sql, time_limit);
 }
 
 }  // namespace workbook
