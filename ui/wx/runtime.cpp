@@ -5,6 +5,8 @@
 #include <wx/init.h>
 #include <wx/log.h>
 #ifdef _WIN32
+#include <wx/artprov.h>
+#include <wx/icon.h>
 #include <wx/msw/private.h>
 #endif
 
@@ -30,6 +32,27 @@ class PluginApp : public wxApp {
               << wxString(file).utf8_str() << ":" << line << std::endl;
   }
 };
+
+#ifdef _WIN32
+// The message boxes' icons from the system's classic set, which every Windows has; wx's own
+// choice, the shell's stock icons, is a blank page on some systems.
+class SystemMessageIcons : public wxArtProvider {
+ protected:
+  wxBitmap CreateBitmap(const wxArtID& id, const wxArtClient&, const wxSize&) override {
+    LPCTSTR which = id == wxART_ERROR         ? IDI_HAND
+                    : id == wxART_WARNING     ? IDI_EXCLAMATION
+                    : id == wxART_QUESTION    ? IDI_QUESTION
+                    : id == wxART_INFORMATION ? IDI_ASTERISK
+                                              : nullptr;
+    if (which == nullptr) return wxNullBitmap;
+    wxIcon icon;
+    if (!icon.CreateFromHICON(::LoadIcon(nullptr, which))) return wxNullBitmap;
+    wxBitmap bitmap;
+    bitmap.CopyFromIcon(icon);
+    return bitmap;
+  }
+};
+#endif
 
 // Module state: whether this module started wx, so that it alone cleans it up at exit.
 struct Runtime {
@@ -87,6 +110,9 @@ void ensure_app() {
   if (!wxTheApp->CallOnInit()) fail("the window toolkit did not start");
   // The host owns the process: closing our last window must not end anything.
   wxTheApp->SetExitOnFrameDelete(false);
+#ifdef _WIN32
+  wxArtProvider::Push(new SystemMessageIcons);
+#endif
   // wx's own messages go to stderr rather than popping up windows of their own.
   delete wxLog::SetActiveTarget(new wxLogStderr);
 }

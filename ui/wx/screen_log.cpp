@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace ui::wx {
@@ -72,7 +73,9 @@ void screen_log_flush() {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     for (const auto& line : lines) out << line << "\n";
   }
-  std::rename(temp.c_str(), log->path.c_str());
+  // Replaces the old log on Windows too, where std::rename refuses an existing file.
+  std::error_code ignored;
+  std::filesystem::rename(temp, log->path, ignored);
 }
 
 }  // namespace ui::wx

@@ -108,12 +108,30 @@ wxString wildcard(const std::vector<FileFilter>& filters) {
   return out;
 }
 
+// Paths are the bytes the file system takes: UTF-8 on Linux; on Windows the ANSI code page's,
+// as hosts pass them.
+wxString native_path(const std::string& bytes) {
+#ifdef _WIN32
+  return wxString(bytes.c_str(), wxConvLocal);
+#else
+  return wxString::FromUTF8(bytes);
+#endif
+}
+
+std::string native_bytes(const wxString& path) {
+#ifdef _WIN32
+  return std::string(path.mb_str(wxConvLocal).data());
+#else
+  return std::string(path.fn_str());
+#endif
+}
+
 std::optional<std::string> run_file_dialog(const FileDialogOptions& options, bool save) {
   // Titled as the system's own dialogs are when the caller gives none.
   std::string title = options.title.empty() ? (save ? "保存" : "打开") : options.title;
   long style = save ? wxFD_SAVE : wxFD_OPEN;
   if (save && options.overwrite_prompt) style |= wxFD_OVERWRITE_PROMPT;
-  wxFileDialog dialog(nullptr, wx_text(title), wxString::FromUTF8(options.initial_folder),
+  wxFileDialog dialog(nullptr, wx_text(title), native_path(options.initial_folder),
                       wx_text(options.file_name), wildcard(options.filters), style);
   if (!options.filters.empty()) dialog.SetFilterIndex(options.filter_index);
   FileDialogLogSource source(dialog, title);
@@ -125,17 +143,11 @@ std::optional<std::string> run_file_dialog(const FileDialogOptions& options, boo
     e.Skip();
   });
   if (dialog.ShowModal() != wxID_OK) return std::nullopt;
-  // Paths are native bytes: taken as the file system spells them.
   wxFileName chosen(dialog.GetPath());
   if (!options.default_extension.empty() && !chosen.HasExt()) {
     chosen.SetExt(wx_text(options.default_extension));
   }
-#ifdef _WIN32
-  // On Windows the plug-ins open files by the ANSI bytes of their names, as hosts pass them.
-  return std::string(chosen.GetFullPath().mb_str(wxConvLocal).data());
-#else
-  return std::string(chosen.GetFullPath().fn_str());
-#endif
+  return native_bytes(chosen.GetFullPath());
 }
 
 // The host's window named by ui::native_parent(), as a wx window. A GTK host's window is
