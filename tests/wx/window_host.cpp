@@ -1,7 +1,6 @@
-// A small batch-payment host for the window tests: loads libsheetport.so, shows the
+// A small batch-payment host for the window tests: loads the Sheetport library, shows the
 // configuration dialog, runs one import, and prints what a host sees, one line per event.
 // With --wx-app it is a wx program itself, whose application object the plug-in must reuse.
-#include <dlfcn.h>
 #include <wx/app.h>
 #include <wx/init.h>
 
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin_loader.h"
 #include "sheetport/sheetport.h"
 
 namespace {
@@ -29,7 +29,7 @@ std::string field(const unsigned char* text) {
 
 template <typename F>
 F lookup(void* library, const char* name) {
-  void* symbol = dlsym(library, name);
+  void* symbol = hosts::plugin_symbol(library, name);
   if (symbol == nullptr) {
     std::fprintf(stderr, "missing export %s\n", name);
     std::exit(2);
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   // Line by line: the driver watches the output while the host runs.
-  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   bool wx_app = false, config_only = false;
   for (int i = 3; i < argc; ++i) {
     wx_app |= std::strcmp(argv[i], "--wx-app") == 0;
@@ -63,9 +63,10 @@ int main(int argc, char** argv) {
     wxTheApp->CallOnInit();
     std::printf("host app started\n");
   }
-  void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+  std::string path, error;
+  void* library = hosts::open_plugin_library({argv[1], nullptr, {}, {}}, path, error);
   if (library == nullptr) {
-    std::fprintf(stderr, "%s\n", dlerror());
+    std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }
   auto set_param = lookup<void(SHEETPORT_CALL*)(const unsigned char*)>(library, "SetImportParam");
