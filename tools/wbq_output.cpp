@@ -1,35 +1,56 @@
 // Escaping and line layout of wbq's output shapes.
 #include "tools/wbq_output.h"
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace wbq {
 
+namespace {
+
+// The bytes TSV escapes: backslash, tab, line feed, carriage return.
+constexpr std::array<bool, 256> kTsvSpecial = [] {
+  std::array<bool, 256> t{};
+  t['\\'] = t['\t'] = t['\n'] = t['\r'] = true;
+  return t;
+}();
+
+// Whether text may hold a byte TSV escapes: eight bytes at a time, where any byte below 0x0E or
+// equal to '\\' sends the caller to the byte-wise loop.
+bool may_need_tsv_escapes(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + i, 8);
+    std::uint64_t low = (w - kOnes * 0x0E) & ~w & kHighs;
+    std::uint64_t backslash = w ^ (kOnes * '\\');
+    if (low | ((backslash - kOnes) & ~backslash & kHighs)) return true;
+  }
+  for (; i < text.size(); ++i)
+    if (kTsvSpecial[static_cast<unsigned char>(text[i])]) return true;
+  return false;
+}
+
+}  // namespace
+
 void append_tsv_escaped(std::string& out, std::string_view text) {
+  if (!may_need_tsv_escapes(text)) {
+    out.append(text);
+    return;
+  }
   std::size_t start = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    const char* escape;
-    switch (text[i]) {
-      case '\\':
-        escape = "\\\\";
-        break;
-      case '\t':
-        escape = "\\t";
-        break;
-      case '\n':
-        escape = "\\n";
-        break;
-      case '\r':
-        escape = "\\r";
-        break;
-      default:
-        continue;
-    }
-    out.append(text.substr(start, i - start));
-    out.append(escape);
+    char c = text[i];
+    if (!kTsvSpecial[static_cast<unsigned char>(c)]) continue;
+    out.append(text.data() + start, i - start);
+    out.push_back('\\');
+    out.push_back(c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\');
     start = i + 1;
   }
-  out.append(text.substr(start));
+  out.append(text.data() + start, text.size() - start);
 }
 
 void append_csv_quoted(std::string& out, std::string_view text) {

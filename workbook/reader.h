@@ -45,6 +45,7 @@ class Row {
   }
 
  private:
+  friend class RowSpool;                // stores and rebuilds rows in this form
   std::vector<std::uint32_t> columns_;  // 0-based
   std::vector<std::uint32_t> ends_;
   static_assert(limits::kMaxRowTextBytes <= UINT32_MAX && limits::kMaxColumns <= UINT32_MAX &&

@@ -47,7 +47,7 @@ class SharedStringsHandler : public XmlHandler {
  public:
   SharedStringsHandler(SharedStrings& table, std::string where)
       : table_(table), where_(std::move(where)) {}
-  void start(std::string_view name, const char**) override {
+  void start(std::string_view name, XmlAttributes) override {
     if (name == "si") {
       in_si_ = true;
       item_.reset();

@@ -94,7 +94,7 @@ void XlsxSheetReader::fail_cell(const std::string& what, platform::ErrorKind kin
        kind);
 }
 
-void XlsxSheetReader::start(std::string_view name, const char** attrs) {
+void XlsxSheetReader::start(std::string_view name, XmlAttributes attrs) {
   if (in_cell_) {
     if (name == "v") {
       in_value_ = true;
@@ -111,9 +111,9 @@ void XlsxSheetReader::start(std::string_view name, const char** attrs) {
   } else if (name == "sheetData") {
     in_sheet_data_ = seen_sheet_data_ = true;
   } else if (name == "dimension") {
-    const char* ref = xml_attribute(attrs, "ref");
+    auto ref = xml_attribute(attrs, "ref");
     if (!ref) return;
-    std::string_view r(ref);
+    std::string_view r = *ref;
     auto colon = r.find(':');
     auto first = parse_cell_ref(r.substr(0, colon));
     auto last = colon == std::string_view::npos ? first : parse_cell_ref(r.substr(colon + 1));
@@ -122,11 +122,12 @@ void XlsxSheetReader::start(std::string_view name, const char** attrs) {
   }
 }
 
-void XlsxSheetReader::start_row(const char** attrs) {
-  const char* r = xml_attribute(attrs, "r");
+void XlsxSheetReader::start_row(XmlAttributes attrs) {
+  auto r = xml_attribute(attrs, "r");
   if (r) {
-    auto n = parse_row_number(r);
-    if (!n) fail("a row is numbered \"" + std::string(r) + "\", which is not a row of a worksheet");
+    auto n = parse_row_number(*r);
+    if (!n)
+      fail("a row is numbered \"" + std::string(*r) + "\", which is not a row of a worksheet");
     row_ = *n;
   } else {
     if (last_row_ + 1 >= limits::kMaxRows)
@@ -146,23 +147,24 @@ void XlsxSheetReader::start_row(const char** attrs) {
   pending_[count_].index = row_;
 }
 
-void XlsxSheetReader::start_cell(const char** attrs) {
-  const char* r = nullptr;
-  const char* t = nullptr;
-  const char* s = nullptr;
-  for (const char** a = attrs; a[0]; a += 2) {
-    std::string_view n = xml_local_name(a[0]);
-    if (n == "r")
-      r = a[1];
-    else if (n == "t")
-      t = a[1];
-    else if (n == "s")
-      s = a[1];
+void XlsxSheetReader::start_cell(XmlAttributes attrs) {
+  const std::string_view* r = nullptr;
+  const std::string_view* t = nullptr;
+  const std::string_view* s = nullptr;
+  // The last of a repeated name counts, as it always has.
+  for (const auto& a : attrs) {
+    if (a.name.size() != 1) continue;
+    if (a.name[0] == 'r')
+      r = &a.value;
+    else if (a.name[0] == 't')
+      t = &a.value;
+    else if (a.name[0] == 's')
+      s = &a.value;
   }
   if (r) {
-    auto ref = parse_cell_ref(r);
+    auto ref = parse_cell_ref(*r);
     if (!ref)
-      fail("a cell is named \"" + std::string(r) + "\", which is not a cell of a worksheet");
+      fail("a cell is named \"" + std::string(*r) + "\", which is not a cell of a worksheet");
     column_ = ref->column;
   } else {
     if (last_column_ + 1 >= limits::kMaxColumns)
@@ -175,12 +177,12 @@ void XlsxSheetReader::start_cell(const char** attrs) {
   if (static_cast<std::int64_t>(column_) <= last_column_)
     fail_cell("the cell comes after a cell to its right (cells out of order)");
   last_column_ = column_;
-  type_ = t && t[0] ? t[0] : 'n';
-  if (t && std::strcmp(t, "str") == 0) type_ = 'f';  // formula text
+  type_ = t && !t->empty() ? (*t)[0] : 'n';
+  if (t && *t == "str") type_ = 'f';  // formula text
   date_style_ = false;
   if (s) {
     std::size_t style = 0;
-    std::from_chars(s, s + std::strlen(s), style);
+    std::from_chars(s->data(), s->data() + s->size(), style);
     date_style_ = style < context_.date_styles->size() && (*context_.date_styles)[style];
   }
   value_.clear();

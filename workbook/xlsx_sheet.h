@@ -35,12 +35,12 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   std::optional<Range> declared_range() const override { return declared_; }
 
  private:
-  void start(std::string_view name, const char** attrs) override;
+  void start(std::string_view name, XmlAttributes attrs) override;
   void end(std::string_view name) override;
   void text(std::string_view t) override;
   void pump();  // parses the next chunk of the part
-  void start_row(const char** attrs);
-  void start_cell(const char** attrs);
+  void start_row(XmlAttributes attrs);
+  void start_cell(XmlAttributes attrs);
   void finish_cell();
   // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row); a
   // problem is damage to the file unless told otherwise.

@@ -45,10 +45,14 @@ constexpr std::array<std::uint8_t, 256> kNameByte = [] {
   return t;
 }();
 
-// Attribute value bytes that need no second look: printable ASCII but '<' and '&'.
-constexpr std::array<bool, 256> kPlainValue = [] {
-  std::array<bool, 256> t{};
-  for (int c = 0x20; c < 0x7F; ++c) t[c] = c != '<' && c != '&';
+// Attribute value bytes that need no second look: printable ASCII but '<', '&' and the quote
+// that ends the value (double, single).
+constexpr std::array<std::array<bool, 256>, 2> kPlainValue = [] {
+  std::array<std::array<bool, 256>, 2> t{};
+  for (int c = 0x20; c < 0x7F; ++c) {
+    t[0][c] = c != '<' && c != '&' && c != '"';
+    t[1][c] = c != '<' && c != '&' && c != '\'';
+  }
   return t;
 }();
 
@@ -235,13 +239,6 @@ std::size_t name_length(const char* p, std::size_t n, std::size_t more, std::siz
   return i;
 }
 
-bool same(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i]) return false;
-  return true;
-}
-
 }  // namespace
 
 std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
@@ -251,8 +248,10 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
   if (len == 0) give_up("an element name it does not take");
   std::string_view name(p + i, len), local_name = name.substr(local);
   i += len;
-  attr_text_.clear();
-  attr_offsets_.clear();
+  attrs_.clear();
+  attr_names_.clear();
+  value_text_.clear();
+  made_values_.clear();
   while (true) {
     std::size_t before = i;
     while (i < n && is_space(p[i])) ++i;
@@ -263,10 +262,9 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
       if (empty && p[i + 1] != '>') give_up("a start tag it does not know");
       if (name_ends_.size() >= limits::kMaxXmlDepth) give_up("elements nested very deep");
       if (state_ == State::Epilog) give_up("a second root element");
-      attrs_.clear();
-      for (std::size_t off : attr_offsets_) attrs_.push_back(attr_text_.data() + off);
-      attrs_.push_back(nullptr);
-      handler_.start(local_name, attrs_.data());
+      for (const auto& made : made_values_)
+        attrs_[made.attr].value = std::string_view(value_text_).substr(made.offset, made.size);
+      handler_.start(local_name, attrs_);
       if (empty) {
         handler_.end(local_name);
         if (name_ends_.empty()) state_ = State::Epilog;
@@ -291,15 +289,11 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
     if (i >= n) return kMore;
     char quote = p[i++];
     if (quote != '"' && quote != '\'') give_up("an attribute value without quotes");
-    for (std::size_t k = 0; k < attr_offsets_.size(); k += 2)
-      if (same(attr, std::string_view(attr_text_.data() + attr_offsets_[k],
-                                      attr_offsets_[k + 1] - attr_offsets_[k] - 1)))
-        give_up("an attribute given twice");
-    if (attr_offsets_.size() >= 2 * kMaxAttributes) give_up("a tag with very many attributes");
-    attr_offsets_.push_back(attr_text_.size());
-    attr_text_.append(attr);
-    attr_text_.push_back('\0');
-    attr_offsets_.push_back(attr_text_.size());
+    for (std::string_view seen : attr_names_)
+      if (seen == attr) give_up("an attribute given twice");
+    if (attr_names_.size() >= kMaxAttributes) give_up("a tag with very many attributes");
+    attr_names_.push_back(attr);
+    attrs_.push_back({attr.substr(attr_local), {}});
     std::size_t taken = attribute_value(p + i, n - i, quote);
     if (taken == kMore) return kMore;
     i += taken;
@@ -307,36 +301,49 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
 }
 
 std::size_t XmlScanner::attribute_value(const char* p, std::size_t n, char quote) {
-  std::size_t i = 0, run = 0;
+  const auto& plain = kPlainValue[quote == '"' ? 0 : 1];
+  std::size_t i = 0;
+  while (i < n && plain[static_cast<unsigned char>(p[i])]) ++i;
+  if (i >= n) return kMore;
+  if (p[i] != quote) return made_value(p, i, n, quote);
+  attrs_.back().value = std::string_view(p, i);
+  return i + 1;
+}
+
+// A value with references, tabs, newlines or non-ASCII characters, made in value_text_ as
+// expat would report it. p[0, i) is plain.
+std::size_t XmlScanner::made_value(const char* p, std::size_t i, std::size_t n, char quote) {
+  const auto& plain = kPlainValue[quote == '"' ? 0 : 1];
+  std::size_t offset = value_text_.size(), run = 0;
   while (true) {
     if (i >= n) return kMore;
     auto c = static_cast<unsigned char>(p[i]);
     if (c == static_cast<unsigned char>(quote)) break;
-    if (kPlainValue[c]) {
+    if (plain[c]) {
       ++i;
       continue;
     }
-    attr_text_.append(p + run, i - run);
+    value_text_.append(p + run, i - run);
     if (c == '&') {
-      std::size_t taken = reference(p + i, n - i, attr_text_);
+      std::size_t taken = reference(p + i, n - i, value_text_);
       if (taken == kMore) return kMore;
       i += taken;
     } else if (c == '\t' || c == '\n') {
-      attr_text_.push_back(' ');  // expat's normalisation of attribute values
+      value_text_.push_back(' ');  // expat's normalisation of attribute values
       ++i;
     } else if (c >= 0x80) {
       int len = utf8_length(reinterpret_cast<const unsigned char*>(p + i), n - i);
       if (len < 0) give_up("a character it does not take");
       if (len == 0) return kMore;
-      attr_text_.append(p + i, static_cast<std::size_t>(len));
+      value_text_.append(p + i, static_cast<std::size_t>(len));
       i += static_cast<std::size_t>(len);
     } else {
       give_up("a character it does not take in an attribute value");
     }
     run = i;
   }
-  attr_text_.append(p + run, i - run);
-  attr_text_.push_back('\0');
+  value_text_.append(p + run, i - run);
+  made_values_.push_back({attrs_.size() - 1, offset, value_text_.size() - offset});
   return i + 1;
 }
 
@@ -352,7 +359,7 @@ std::size_t XmlScanner::end_tag(const char* p, std::size_t n) {
   if (p[i] != '>') give_up("an end tag it does not know");
   if (name_ends_.empty()) give_up("an end tag outside the root element");
   std::size_t begin = name_ends_.size() > 1 ? name_ends_[name_ends_.size() - 2] : 0;
-  if (!same(name, std::string_view(open_names_).substr(begin)))
+  if (name != std::string_view(open_names_).substr(begin))
     give_up("an end tag that does not match");
   handler_.end(name.substr(local));
   open_names_.resize(begin);

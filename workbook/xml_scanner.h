@@ -36,7 +36,9 @@ class XmlScanner : public XmlFeed {
   std::size_t declaration(const char* p, std::size_t n);
   std::size_t start_tag(const char* p, std::size_t n);
   std::size_t end_tag(const char* p, std::size_t n);
+  // The value at p, up to its closing quote, made into attrs_.back().
   std::size_t attribute_value(const char* p, std::size_t n, char quote);
+  std::size_t made_value(const char* p, std::size_t i, std::size_t n, char quote);
   std::size_t text(const char* p, std::size_t n);
   // The UTF-8 of a reference at p ("&amp;", "&#x41;") appended to out; bytes taken or kMore.
   std::size_t reference(const char* p, std::size_t n, std::string& out);
@@ -49,9 +51,15 @@ class XmlScanner : public XmlFeed {
   std::string carry_;       // an unfinished construct, waiting for the next chunk
   std::string open_names_;  // names of the open elements, one after another
   std::vector<std::size_t> name_ends_;
-  std::string attr_text_;  // names and values of one tag, each ended by a NUL
-  std::vector<std::size_t> attr_offsets_;
-  std::vector<const char*> attrs_;
+  // The attributes of one tag: views into the bytes fed, but for values that references or
+  // white space change, which are made in value_text_ (at the offsets in made_values_).
+  std::vector<XmlAttribute> attrs_;
+  std::vector<std::string_view> attr_names_;  // with prefix, to find a name given twice
+  std::string value_text_;
+  struct MadeValue {
+    std::size_t attr, offset, size;
+  };
+  std::vector<MadeValue> made_values_;
   std::string ref_text_;
   std::uint64_t pos_ = 0;         // offset of the first byte not yet taken
   std::uint64_t last_start_ = 0;  // offset of the last start tag

@@ -64,6 +64,37 @@ TEST(WbqOutput, TsvEscapesBackslashTabAndLineBreaks) {
             "a\tb\nx\\\\y\\tz\t1\\r\\n2\n");
 }
 
+// Texts are checked eight bytes at a time: every byte value, at every place in a word and in the
+// tail, against the plain byte-by-byte rule.
+TEST(WbqOutput, TsvEscapesEveryByteWhereverItStands) {
+  for (int c = 0; c < 256; ++c)
+    for (std::size_t at = 0; at < 19; ++at) {
+      std::string text(19, 'x');
+      text[at] = static_cast<char>(c);
+      std::string expected = text.substr(0, at);
+      switch (c) {
+        case '\\':
+          expected += "\\\\";
+          break;
+        case '\t':
+          expected += "\\t";
+          break;
+        case '\n':
+          expected += "\\n";
+          break;
+        case '\r':
+          expected += "\\r";
+          break;
+        default:
+          expected += static_cast<char>(c);
+      }
+      expected += text.substr(at + 1);
+      std::string out;
+      wbq::append_tsv_escaped(out, text);
+      ASSERT_EQ(out, expected) << "byte " << c << " at " << at;
+    }
+}
+
 TEST(WbqOutput, CsvQuotesOnlyWhatNeedsIt) {
   EXPECT_EQ(shape(wbq::Format::Csv, {{"a", "b"}, {"1,200", "say \"hi\""}, {"plain", ""}}),
             "a,b\n\"1,200\",\"say \"\"hi\"\"\"\nplain,\n");
