@@ -227,6 +227,23 @@ void XlsxSheetReader::text(std::string_view t) {
   }
 }
 
+void XlsxSheetReader::cell(XmlAttributes attrs, std::string_view text, bool in_string) {
+  // Where <c> would not start a cell, or a text is too long, the elements one by one tell.
+  if (in_cell_ || !in_row_ || text.size() > limits::kMaxCellTextBytes)
+    return XmlHandler::cell(attrs, text, in_string);
+  start_cell(attrs);
+  if (in_string) {
+    // As StringItemText gathers and decodes the one <t> of an <is>.
+    inline_text_.clear();
+    append_unescaped(inline_text_, text);
+    has_inline_ = true;
+  } else {
+    value_.assign(text);
+  }
+  finish_cell();
+  in_cell_ = false;
+}
+
 void XlsxSheetReader::finish_cell() {
   Row& row = pending_[count_];
   auto add = [&](std::string_view text) {

@@ -38,6 +38,7 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void start(std::string_view name, XmlAttributes attrs) override;
   void end(std::string_view name) override;
   void text(std::string_view t) override;
+  void cell(XmlAttributes attrs, std::string_view text, bool in_string) override;
   void pump();  // parses the next chunk of the part
   void start_row(XmlAttributes attrs);
   void start_cell(XmlAttributes attrs);

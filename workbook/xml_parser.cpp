@@ -21,6 +21,24 @@ std::optional<std::string_view> xml_attribute(XmlAttributes attrs, std::string_v
   return std::nullopt;
 }
 
+void XmlHandler::cell(XmlAttributes attrs, std::string_view text, bool in_string) {
+  start("c", attrs);
+  if (in_string) {
+    start("is", {});
+    start("t", {});
+  } else {
+    start("v", {});
+  }
+  if (!text.empty()) this->text(text);
+  if (in_string) {
+    end("t");
+    end("is");
+  } else {
+    end("v");
+  }
+  end("c");
+}
+
 XmlParser::XmlParser(XmlHandler& handler, std::string where)
     : parser_(XML_ParserCreate(nullptr)), handler_(handler), where_(std::move(where)) {
   if (!parser_) throw platform::Error("Out of memory while reading " + where_ + ".");

@@ -25,6 +25,10 @@ class XmlHandler {
   virtual void start(std::string_view name, XmlAttributes attrs) = 0;
   virtual void end(std::string_view name) = 0;
   virtual void text(std::string_view) {}
+  // A worksheet cell of the plainest form at once: <c ...><v>text</v></c>, or with in_string
+  // <c ...><is><t>text</t></is></c>, names without prefix, text without references. The
+  // scanner reports such cells so; this default hands on the events of their elements.
+  virtual void cell(XmlAttributes attrs, std::string_view text, bool in_string);
 };
 
 // The value of the first attribute with this name (prefix ignored), if any.

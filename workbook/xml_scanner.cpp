@@ -23,8 +23,6 @@ namespace {
 constexpr std::uint64_t kQuietBytes = 1u << 20;
 // Bytes of a chunk joined to the unfinished construct of the last one at a time.
 constexpr std::size_t kBridgeBytes = 4096;
-// Attributes of one tag: the check for duplicates is quadratic; real tags have a handful.
-constexpr std::size_t kMaxAttributes = 64;
 // An XML declaration longer than this is not one a workbook writer made.
 constexpr std::size_t kMaxDeclarationBytes = 256;
 
@@ -161,6 +159,9 @@ std::size_t XmlScanner::scan(const char* p, std::size_t n, bool last) {
         taken = end_tag(p + i, n - i);
       } else if (p[i + 1] == '!' || p[i + 1] == '?') {
         give_up("a comment, CDATA section, DTD or processing instruction");
+      } else if (p[i + 1] == 'c' && state_ == State::Content &&
+                 (taken = plain_cell(p + i, n - i)) != 0) {
+        last_start_ = pos_ + i;  // a little before its last start tag: gives up no later
       } else {
         taken = start_tag(p + i, n - i);
         if (taken != kMore) last_start_ = pos_ + i;
@@ -224,19 +225,25 @@ namespace {
 std::size_t name_length(const char* p, std::size_t n, std::size_t more, std::size_t& local) {
   if (n == 0) return more;
   if (!is_name_start(p[0])) return 0;
-  std::size_t i = 1, colons = 0;
+  std::size_t i = 1;
+  while (i < n && kNameByte[static_cast<unsigned char>(p[i])] == 1) ++i;
   local = 0;
-  for (; i < n; ++i) {
-    std::uint8_t kind = kNameByte[static_cast<unsigned char>(p[i])];
-    if (kind == 0) break;
-    if (kind == 2) {
-      ++colons;
-      local = i + 1;
-    }
+  if (i < n && p[i] == ':') {
+    local = ++i;
+    if (i < n && !kNameByte[static_cast<unsigned char>(p[i])]) return 0;  // nothing after it
+    while (i < n && kNameByte[static_cast<unsigned char>(p[i])] == 1) ++i;
+    if (i < n && p[i] == ':') return 0;  // a second colon
   }
   if (i == n) return more;
-  if (colons > 1 || p[i - 1] == ':') return 0;
   return i;
+}
+
+// Names are short: a loop beats a call to memcmp.
+bool same(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
 }
 
 }  // namespace
@@ -248,8 +255,7 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
   if (len == 0) give_up("an element name it does not take");
   std::string_view name(p + i, len), local_name = name.substr(local);
   i += len;
-  attrs_.clear();
-  attr_names_.clear();
+  attr_count_ = 0;
   value_text_.clear();
   made_values_.clear();
   while (true) {
@@ -264,7 +270,7 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
       if (state_ == State::Epilog) give_up("a second root element");
       for (const auto& made : made_values_)
         attrs_[made.attr].value = std::string_view(value_text_).substr(made.offset, made.size);
-      handler_.start(local_name, attrs_);
+      handler_.start(local_name, XmlAttributes(attrs_.data(), attr_count_));
       if (empty) {
         handler_.end(local_name);
         if (name_ends_.empty()) state_ = State::Epilog;
@@ -289,11 +295,11 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
     if (i >= n) return kMore;
     char quote = p[i++];
     if (quote != '"' && quote != '\'') give_up("an attribute value without quotes");
-    for (std::string_view seen : attr_names_)
-      if (seen == attr) give_up("an attribute given twice");
-    if (attr_names_.size() >= kMaxAttributes) give_up("a tag with very many attributes");
-    attr_names_.push_back(attr);
-    attrs_.push_back({attr.substr(attr_local), {}});
+    for (std::size_t k = 0; k < attr_count_; ++k)
+      if (same(attr_names_[k], attr)) give_up("an attribute given twice");
+    if (attr_count_ >= kMaxAttributes) give_up("a tag with very many attributes");
+    attr_names_[attr_count_] = attr;
+    attrs_[attr_count_++] = {attr.substr(attr_local), {}};
     std::size_t taken = attribute_value(p + i, n - i, quote);
     if (taken == kMore) return kMore;
     i += taken;
@@ -306,7 +312,7 @@ std::size_t XmlScanner::attribute_value(const char* p, std::size_t n, char quote
   while (i < n && plain[static_cast<unsigned char>(p[i])]) ++i;
   if (i >= n) return kMore;
   if (p[i] != quote) return made_value(p, i, n, quote);
-  attrs_.back().value = std::string_view(p, i);
+  attrs_[attr_count_ - 1].value = std::string_view(p, i);
   return i + 1;
 }
 
@@ -343,7 +349,7 @@ std::size_t XmlScanner::made_value(const char* p, std::size_t i, std::size_t n, 
     run = i;
   }
   value_text_.append(p + run, i - run);
-  made_values_.push_back({attrs_.size() - 1, offset, value_text_.size() - offset});
+  made_values_.push_back({attr_count_ - 1, offset, value_text_.size() - offset});
   return i + 1;
 }
 
@@ -375,11 +381,9 @@ std::size_t XmlScanner::text(const char* p, std::size_t n) {
     run = i;
   };
   while (i < n) {
+    while (i < n && kPlainText[static_cast<unsigned char>(p[i])]) ++i;
+    if (i == n) break;
     auto c = static_cast<unsigned char>(p[i]);
-    if (kPlainText[c]) {
-      ++i;
-      continue;
-    }
     if (c == '<') break;
     if (c == '&') {
       flush();
@@ -404,6 +408,72 @@ std::size_t XmlScanner::text(const char* p, std::size_t n) {
   }
   flush();
   return i == 0 ? kMore : i;
+}
+
+namespace {
+
+// Length of the text at p up to the first byte that is not printable ASCII (but '&' and ']'),
+// tab, newline or a UTF-8 character the scanner takes.
+std::size_t plain_text_length(const char* p, std::size_t n) {
+  std::size_t i = 0;
+  while (i < n) {
+    auto c = static_cast<unsigned char>(p[i]);
+    if (kPlainText[c]) {
+      ++i;
+    } else if (c >= 0x80) {
+      int len = utf8_length(reinterpret_cast<const unsigned char*>(p + i), n - i);
+      if (len <= 0) break;
+      i += static_cast<std::size_t>(len);
+    } else {
+      break;
+    }
+  }
+  return i;
+}
+
+bool starts(const char* p, std::size_t n, std::string_view with) {
+  return n >= with.size() && std::memcmp(p, with.data(), with.size()) == 0;
+}
+
+}  // namespace
+
+std::size_t XmlScanner::plain_cell(const char* p, std::size_t n) {
+  // Its elements, up to three deep, stay within the depth the general path allows.
+  if (name_ends_.size() + 3 >= limits::kMaxXmlDepth) return 0;
+  std::size_t i = 2;
+  attr_count_ = 0;
+  while (true) {
+    std::size_t before = i;
+    while (i < n && is_space(p[i])) ++i;
+    if (i >= n) return 0;
+    if (p[i] == '>') break;
+    if (i == before || attr_count_ == kMaxAttributes) return 0;
+    std::size_t name = i;
+    while (i < n && ((p[i] >= 'a' && p[i] <= 'z') || (p[i] >= 'A' && p[i] <= 'Z'))) ++i;
+    if (i == name || i + 1 >= n || p[i] != '=') return 0;
+    std::string_view attr(p + name, i - name);
+    for (std::size_t k = 0; k < attr_count_; ++k)
+      if (same(attrs_[k].name, attr)) return 0;
+    char quote = p[++i];
+    if (quote != '"' && quote != '\'') return 0;
+    const auto& plain = kPlainValue[quote == '"' ? 0 : 1];
+    std::size_t value = ++i;
+    while (i < n && plain[static_cast<unsigned char>(p[i])]) ++i;
+    if (i >= n || p[i] != quote) return 0;
+    attrs_[attr_count_++] = {attr, std::string_view(p + value, i - value)};
+    ++i;
+  }
+  ++i;  // '>'
+  bool in_string = starts(p + i, n - i, "<is><t>");
+  if (!in_string && !starts(p + i, n - i, "<v>")) return 0;
+  i += in_string ? 7 : 3;
+  std::size_t length = plain_text_length(p + i, n - i);
+  std::string_view text(p + i, length);
+  i += length;
+  std::string_view close = in_string ? "</t></is></c>" : "</v></c>";
+  if (length > limits::kMaxCellTextBytes || !starts(p + i, n - i, close)) return 0;
+  handler_.cell(XmlAttributes(attrs_.data(), attr_count_), text, in_string);
+  return i + close.size();
 }
 
 std::size_t XmlScanner::reference(const char* p, std::size_t n, std::string& out) {

@@ -5,6 +5,7 @@
 // caller reads the part again with expat.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,9 @@ class XmlScanner : public XmlFeed {
   std::size_t attribute_value(const char* p, std::size_t n, char quote);
   std::size_t made_value(const char* p, std::size_t i, std::size_t n, char quote);
   std::size_t text(const char* p, std::size_t n);
+  // A cell of the plainest form (XmlHandler::cell) taken at once; 0 for any other markup,
+  // which the general path then reads, also for a cell the bytes at hand do not hold whole.
+  std::size_t plain_cell(const char* p, std::size_t n);
   // The UTF-8 of a reference at p ("&amp;", "&#x41;") appended to out; bytes taken or kMore.
   std::size_t reference(const char* p, std::size_t n, std::string& out);
   [[noreturn]] void give_up(const char* reason) const;
@@ -53,8 +57,11 @@ class XmlScanner : public XmlFeed {
   std::vector<std::size_t> name_ends_;
   // The attributes of one tag: views into the bytes fed, but for values that references or
   // white space change, which are made in value_text_ (at the offsets in made_values_).
-  std::vector<XmlAttribute> attrs_;
-  std::vector<std::string_view> attr_names_;  // with prefix, to find a name given twice
+  // Attributes of one tag: the check for duplicates is quadratic; real tags have a handful.
+  static constexpr std::size_t kMaxAttributes = 64;
+  std::array<XmlAttribute, kMaxAttributes> attrs_;
+  std::array<std::string_view, kMaxAttributes> attr_names_;  // with prefix, to find repeats
+  std::size_t attr_count_ = 0;
   std::string value_text_;
   struct MadeValue {
     std::size_t attr, offset, size;
