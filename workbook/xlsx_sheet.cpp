@@ -129,7 +129,9 @@ void XlsxSheetReader::start_row(XmlAttributes attrs) {
     if (!n)
       fail("a row is numbered \"" + std::string(*r) + "\", which is not a row of a worksheet");
     row_ = *n;
+    row_digits_.assign(*r);
   } else {
+    row_digits_.clear();
     if (last_row_ + 1 >= limits::kMaxRows)
       fail(platform::limit_error("it has too many rows", last_row_ + 2, limits::kMaxRows, "rows")
                .what(),
@@ -162,10 +164,7 @@ void XlsxSheetReader::start_cell(XmlAttributes attrs) {
       s = &a.value;
   }
   if (r) {
-    auto ref = parse_cell_ref(*r);
-    if (!ref)
-      fail("a cell is named \"" + std::string(*r) + "\", which is not a cell of a worksheet");
-    column_ = ref->column;
+    column_ = cell_column(*r);
   } else {
     if (last_column_ + 1 >= limits::kMaxColumns)
       fail(platform::limit_error("it has too many cells", last_column_ + 2, limits::kMaxColumns,
@@ -242,6 +241,25 @@ void XlsxSheetReader::cell(XmlAttributes attrs, std::string_view text, bool in_s
   }
   finish_cell();
   in_cell_ = false;
+}
+
+std::uint32_t XlsxSheetReader::cell_column(std::string_view ref) const {
+  // Mostly the letters of a column and then the digits of its row's own r attribute: those
+  // digits were taken already, so the reference is one parse_cell_ref takes.
+  std::size_t letters = 0;
+  std::uint32_t column = 0;
+  while (letters < ref.size() && letters < 3 && static_cast<unsigned char>(ref[letters] - 'A') < 26)
+    column = column * 26 + static_cast<std::uint32_t>(ref[letters++] - 'A' + 1);
+  std::string_view digits = ref.substr(letters);
+  bool row_digits = letters > 0 && column <= limits::kMaxColumns && !row_digits_.empty() &&
+                    digits.size() == row_digits_.size();
+  for (std::size_t i = 0; row_digits && i < digits.size(); ++i)
+    row_digits = digits[i] == row_digits_[i];
+  if (row_digits) return column - 1;
+  auto cell = parse_cell_ref(ref);
+  if (!cell)
+    fail("a cell is named \"" + std::string(ref) + "\", which is not a cell of a worksheet");
+  return cell->column;
 }
 
 void XlsxSheetReader::finish_cell() {

@@ -43,6 +43,7 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void start_row(XmlAttributes attrs);
   void start_cell(XmlAttributes attrs);
   void finish_cell();
+  std::uint32_t cell_column(std::string_view ref) const;  // of a cell's r attribute
   // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row); a
   // problem is damage to the file unless told otherwise.
   [[noreturn]] void fail(const std::string& problem,
@@ -65,6 +66,7 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   bool in_value_ = false, in_inline_ = false, has_inline_ = false;
   std::int64_t last_row_ = -1;
   std::uint32_t row_ = 0;
+  std::string row_digits_;  // the row's r attribute, if it has one
   std::int64_t last_column_ = -1;
   std::uint32_t column_ = 0;
   std::uint64_t row_text_bytes_ = 0;

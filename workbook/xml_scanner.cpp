@@ -431,8 +431,10 @@ std::size_t plain_text_length(const char* p, std::size_t n) {
   return i;
 }
 
-bool starts(const char* p, std::size_t n, std::string_view with) {
-  return n >= with.size() && std::memcmp(p, with.data(), with.size()) == 0;
+// Whether the n bytes at p begin with the literal; its size is known here, so no call is made.
+template <std::size_t N>
+bool starts(const char* p, std::size_t n, const char (&literal)[N]) {
+  return n >= N - 1 && std::memcmp(p, literal, N - 1) == 0;
 }
 
 }  // namespace
@@ -470,10 +472,11 @@ std::size_t XmlScanner::plain_cell(const char* p, std::size_t n) {
   std::size_t length = plain_text_length(p + i, n - i);
   std::string_view text(p + i, length);
   i += length;
-  std::string_view close = in_string ? "</t></is></c>" : "</v></c>";
-  if (length > limits::kMaxCellTextBytes || !starts(p + i, n - i, close)) return 0;
+  bool closed =
+      in_string ? starts(p + i, n - i, "</t></is></c>") : starts(p + i, n - i, "</v></c>");
+  if (length > limits::kMaxCellTextBytes || !closed) return 0;
   handler_.cell(XmlAttributes(attrs_.data(), attr_count_), text, in_string);
-  return i + close.size();
+  return i + (in_string ? 13 : 8);
 }
 
 std::size_t XmlScanner::reference(const char* p, std::size_t n, std::string& out) {
