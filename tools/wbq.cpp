@@ -146,8 +146,7 @@ int run(const Options& o) {
   writer.header(out.buffer(), o.raw ? query.header_texts() : names);
   for (query.First(); !query.Eof(); query.Next()) {
     writer.begin_record(out.buffer());
-    for (std::size_t i = 0; i < names.size(); ++i)
-      writer.value(out.buffer(), query.Fields(i).text());
+    for (std::string_view value : query.values()) writer.value(out.buffer(), value);
     writer.end_record(out.buffer());
     out.flush_if_full();
   }

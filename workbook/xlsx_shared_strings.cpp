@@ -96,9 +96,9 @@ void SharedStrings::load(ByteSource& source, const std::string& where, std::size
   ends_.clear();
   SharedStringsHandler handler(*this, where);
   auto parser = make_xml_feed(reading, handler, where);
+  // No shrink_to_fit: the spare capacity was never written, so it takes no memory, and a copy
+  // to size would hold the table twice for a moment.
   parse_source(source, *parser, chunk_bytes);
-  text_.shrink_to_fit();
-  ends_.shrink_to_fit();
 }
 
 }  // namespace workbook
