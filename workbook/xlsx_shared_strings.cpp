@@ -59,13 +59,7 @@ class SharedStringsHandler : public XmlHandler {
     if (name == "si") {
       in_si_ = false;
       item_.finish(table_.text_);
-      if (table_.text_.size() > limits::kMaxTotalTextBytes)
-        throw platform::limit_error("The shared strings of " + where_ + " hold too much text",
-                                    table_.text_.size(), limits::kMaxTotalTextBytes, "bytes");
-      if (table_.ends_.size() >= limits::kMaxSharedStrings)
-        throw platform::limit_error("The shared strings of " + where_ + " are too many",
-                                    table_.ends_.size() + 1, limits::kMaxSharedStrings, "texts");
-      table_.ends_.push_back(static_cast<std::uint32_t>(table_.text_.size()));
+      add_item();
     } else if (in_si_) {
       item_.end(name);
     }
@@ -73,8 +67,25 @@ class SharedStringsHandler : public XmlHandler {
   void text(std::string_view t) override {
     if (in_si_) item_.text(t, where_);
   }
+  void string_item(std::string_view text) override {
+    // Inside an item, or too long for one, the elements one by one tell what it means.
+    if (in_si_ || text.size() > limits::kMaxCellTextBytes) return XmlHandler::string_item(text);
+    append_unescaped(table_.text_, text);
+    add_item();
+  }
 
  private:
+  // Ends the item whose text was appended last.
+  void add_item() {
+    if (table_.text_.size() > limits::kMaxTotalTextBytes)
+      throw platform::limit_error("The shared strings of " + where_ + " hold too much text",
+                                  table_.text_.size(), limits::kMaxTotalTextBytes, "bytes");
+    if (table_.ends_.size() >= limits::kMaxSharedStrings)
+      throw platform::limit_error("The shared strings of " + where_ + " are too many",
+                                  table_.ends_.size() + 1, limits::kMaxSharedStrings, "texts");
+    table_.ends_.push_back(static_cast<std::uint32_t>(table_.text_.size()));
+  }
+
   SharedStrings& table_;
   std::string where_;
   StringItemText item_;

@@ -39,6 +39,14 @@ void XmlHandler::cell(XmlAttributes attrs, std::string_view text, bool in_string
   end("c");
 }
 
+void XmlHandler::string_item(std::string_view text) {
+  start("si", {});
+  start("t", {});
+  if (!text.empty()) this->text(text);
+  end("t");
+  end("si");
+}
+
 XmlParser::XmlParser(XmlHandler& handler, std::string where)
     : parser_(XML_ParserCreate(nullptr)), handler_(handler), where_(std::move(where)) {
   if (!parser_) throw platform::Error("Out of memory while reading " + where_ + ".");

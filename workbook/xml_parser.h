@@ -29,6 +29,8 @@ class XmlHandler {
   // <c ...><is><t>text</t></is></c>, names without prefix, text without references. The
   // scanner reports such cells so; this default hands on the events of their elements.
   virtual void cell(XmlAttributes attrs, std::string_view text, bool in_string);
+  // A shared string of the plainest form at once: <si><t>text</t></si>, as cell() above.
+  virtual void string_item(std::string_view text);
 };
 
 // The value of the first attribute with this name (prefix ignored), if any.

@@ -159,8 +159,10 @@ std::size_t XmlScanner::scan(const char* p, std::size_t n, bool last) {
         taken = end_tag(p + i, n - i);
       } else if (p[i + 1] == '!' || p[i + 1] == '?') {
         give_up("a comment, CDATA section, DTD or processing instruction");
-      } else if (p[i + 1] == 'c' && state_ == State::Content &&
-                 (taken = plain_cell(p + i, n - i)) != 0) {
+      } else if (state_ == State::Content &&
+                 (taken = p[i + 1] == 'c'   ? plain_cell(p + i, n - i)
+                          : p[i + 1] == 's' ? plain_string_item(p + i, n - i)
+                                            : 0) != 0) {
         last_start_ = pos_ + i;  // a little before its last start tag: gives up no later
       } else {
         taken = start_tag(p + i, n - i);
@@ -477,6 +479,15 @@ std::size_t XmlScanner::plain_cell(const char* p, std::size_t n) {
   if (length > limits::kMaxCellTextBytes || !closed) return 0;
   handler_.cell(XmlAttributes(attrs_.data(), attr_count_), text, in_string);
   return i + (in_string ? 13 : 8);
+}
+
+std::size_t XmlScanner::plain_string_item(const char* p, std::size_t n) {
+  if (name_ends_.size() + 2 >= limits::kMaxXmlDepth || !starts(p, n, "<si><t>")) return 0;
+  std::size_t length = plain_text_length(p + 7, n - 7);
+  if (length > limits::kMaxCellTextBytes || !starts(p + 7 + length, n - 7 - length, "</t></si>"))
+    return 0;
+  handler_.string_item(std::string_view(p + 7, length));
+  return 7 + length + 9;
 }
 
 std::size_t XmlScanner::reference(const char* p, std::size_t n, std::string& out) {

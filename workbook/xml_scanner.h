@@ -44,6 +44,7 @@ class XmlScanner : public XmlFeed {
   // A cell of the plainest form (XmlHandler::cell) taken at once; 0 for any other markup,
   // which the general path then reads, also for a cell the bytes at hand do not hold whole.
   std::size_t plain_cell(const char* p, std::size_t n);
+  std::size_t plain_string_item(const char* p, std::size_t n);  // the same for <si>
   // The UTF-8 of a reference at p ("&amp;", "&#x41;") appended to out; bytes taken or kMore.
   std::size_t reference(const char* p, std::size_t n, std::string& out);
   [[noreturn]] void give_up(const char* reason) const;
