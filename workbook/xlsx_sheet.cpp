@@ -198,7 +198,7 @@ void XlsxSheetReader::end(std::string_view name) {
       inline_text_.clear();
       inline_item_.finish(inline_text_);
     } else if (name == "c") {
-      finish_cell();
+      finish_cell(value_);
       in_cell_ = in_value_ = in_inline_ = false;
     } else if (in_inline_) {
       inline_item_.end(name);
@@ -236,10 +236,8 @@ void XlsxSheetReader::cell(XmlAttributes attrs, std::string_view text, bool in_s
     inline_text_.clear();
     append_unescaped(inline_text_, text);
     has_inline_ = true;
-  } else {
-    value_.assign(text);
   }
-  finish_cell();
+  finish_cell(in_string ? std::string_view() : text);
   in_cell_ = false;
 }
 
@@ -262,7 +260,7 @@ std::uint32_t XlsxSheetReader::cell_column(std::string_view ref) const {
   return cell->column;
 }
 
-void XlsxSheetReader::finish_cell() {
+void XlsxSheetReader::finish_cell(std::string_view value) {
   Row& row = pending_[count_];
   auto add = [&](std::string_view text) {
     row_text_bytes_ += text.size();
@@ -280,40 +278,41 @@ void XlsxSheetReader::finish_cell() {
   } else {
     switch (type_) {
       case 's': {
-        if (value_.empty()) break;
+        if (value.empty()) break;
         std::size_t i = 0;
-        auto [end, ec] = std::from_chars(value_.data(), value_.data() + value_.size(), i);
-        if (ec != std::errc() || end != value_.data() + value_.size() ||
+        auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), i);
+        if (ec != std::errc() || end != value.data() + value.size() ||
             i >= context_.strings->size())
-          fail_cell("it refers to shared string " + value_ + ", which the workbook lacks");
+          fail_cell("it refers to shared string " + std::string(value) +
+                    ", which the workbook lacks");
         std::string_view text = context_.strings->at(i);
         if (!text.empty()) add(text);
         return;
       }
       case 'f':  // formula text result
-        append_unescaped(cell_text_, value_);
+        append_unescaped(cell_text_, value);
         break;
       case 'b':
-        if (!value_.empty()) cell_text_ = value_ == "0" ? "FALSE" : "TRUE";
+        if (!value.empty()) cell_text_ = value == "0" ? "FALSE" : "TRUE";
         break;
       case 'e':
-        cell_text_ = value_;
+        cell_text_ = value;
         break;
       case 'd':
-        append_iso_date(cell_text_, value_);
+        append_iso_date(cell_text_, value);
         break;
       default:
-        if (value_.empty()) break;
-        if (!date_style_ && is_canonical_number_text(value_)) {
-          add(value_);
+        if (value.empty()) break;
+        if (!date_style_ && is_canonical_number_text(value)) {
+          add(value);
           return;
-        } else if (auto number = parse_number(value_)) {
+        } else if (auto number = parse_number(value)) {
           if (date_style_)
             append_date_text(cell_text_, *number, context_.date_system);
           else
             append_number_text(cell_text_, *number);
         } else {
-          cell_text_ = value_;  // not a number after all: kept as written
+          cell_text_ = value;  // not a number after all: kept as written
         }
     }
   }

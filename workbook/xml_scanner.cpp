@@ -446,15 +446,24 @@ std::size_t XmlScanner::plain_cell(const char* p, std::size_t n) {
   if (name_ends_.size() + 3 >= limits::kMaxXmlDepth) return 0;
   std::size_t i = 2;
   attr_count_ = 0;
+  auto is_letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
   while (true) {
-    std::size_t before = i;
-    while (i < n && is_space(p[i])) ++i;
-    if (i >= n) return 0;
-    if (p[i] == '>') break;
-    if (i == before || attr_count_ == kMaxAttributes) return 0;
+    if (attr_count_ == kMaxAttributes) return 0;
     std::size_t name = i;
-    while (i < n && ((p[i] >= 'a' && p[i] <= 'z') || (p[i] >= 'A' && p[i] <= 'Z'))) ++i;
-    if (i == name || i + 1 >= n || p[i] != '=') return 0;
+    // Mostly one letter after one space (r="A1", t="s", s="3"); else the longer way.
+    if (i + 3 < n && p[i] == ' ' && is_letter(p[i + 1]) && p[i + 2] == '=') {
+      name = ++i;
+      ++i;
+    } else {
+      std::size_t before = i;
+      while (i < n && is_space(p[i])) ++i;
+      if (i >= n) return 0;
+      if (p[i] == '>') break;
+      if (i == before) return 0;
+      name = i;
+      while (i < n && is_letter(p[i])) ++i;
+      if (i == name || i + 1 >= n || p[i] != '=') return 0;
+    }
     std::string_view attr(p + name, i - name);
     for (std::size_t k = 0; k < attr_count_; ++k)
       if (same(attrs_[k].name, attr)) return 0;
