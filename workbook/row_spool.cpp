@@ -125,17 +125,17 @@ bool RowSpool::read(Row& row) {
   if (p) p = get_varint(p, end, cells);
   if (!p || cells > static_cast<std::size_t>(end - p) / 2) damaged();
   row.index = index;
-  row.columns_.resize(cells);
-  row.ends_.resize(cells);
+  row.columns_.clear();
+  row.ends_.clear();
   std::uint64_t total = 0;
   for (std::uint32_t i = 0; i < cells; ++i) {
     std::uint32_t column = 0, size = 0;
     p = get_varint(p, end, column);
     if (p) p = get_varint(p, end, size);
     if (!p) damaged();
-    row.columns_[i] = column;
+    row.columns_.push_back(column);
     total += size;
-    row.ends_[i] = static_cast<std::uint32_t>(total);
+    row.ends_.push_back(static_cast<std::uint32_t>(total));
   }
   if (total != static_cast<std::size_t>(end - p)) damaged();
   row.text_.assign(p, total);

@@ -248,12 +248,9 @@ std::uint32_t XlsxSheetReader::cell_column(std::string_view ref) const {
   std::uint32_t column = 0;
   while (letters < ref.size() && letters < 3 && static_cast<unsigned char>(ref[letters] - 'A') < 26)
     column = column * 26 + static_cast<std::uint32_t>(ref[letters++] - 'A' + 1);
-  std::string_view digits = ref.substr(letters);
-  bool row_digits = letters > 0 && column <= limits::kMaxColumns && !row_digits_.empty() &&
-                    digits.size() == row_digits_.size();
-  for (std::size_t i = 0; row_digits && i < digits.size(); ++i)
-    row_digits = digits[i] == row_digits_[i];
-  if (row_digits) return column - 1;
+  if (letters > 0 && column <= limits::kMaxColumns && !row_digits_.empty() &&
+      ref.substr(letters) == row_digits_)
+    return column - 1;
   auto cell = parse_cell_ref(ref);
   if (!cell)
     fail("a cell is named \"" + std::string(ref) + "\", which is not a cell of a worksheet");
