@@ -198,7 +198,7 @@ void XlsxSheetReader::end(std::string_view name) {
       inline_text_.clear();
       inline_item_.finish(inline_text_);
     } else if (name == "c") {
-      finish_cell(value_);
+      finish_cell(value_, inline_text_);
       in_cell_ = in_value_ = in_inline_ = false;
     } else if (in_inline_) {
       inline_item_.end(name);
@@ -232,12 +232,18 @@ void XlsxSheetReader::cell(XmlAttributes attrs, std::string_view text, bool in_s
     return XmlHandler::cell(attrs, text, in_string);
   start_cell(attrs);
   if (in_string) {
-    // As StringItemText gathers and decodes the one <t> of an <is>.
-    inline_text_.clear();
-    append_unescaped(inline_text_, text);
+    // As StringItemText gathers and decodes the one <t> of an <is>; mostly there is nothing
+    // to decode.
     has_inline_ = true;
+    if (text.find("_x") != std::string_view::npos) {
+      inline_text_.clear();
+      append_unescaped(inline_text_, text);
+      text = inline_text_;
+    }
+    finish_cell({}, text);
+  } else {
+    finish_cell(text, {});
   }
-  finish_cell(in_string ? std::string_view() : text);
   in_cell_ = false;
 }
 
@@ -257,7 +263,7 @@ std::uint32_t XlsxSheetReader::cell_column(std::string_view ref) const {
   return cell->column;
 }
 
-void XlsxSheetReader::finish_cell(std::string_view value) {
+void XlsxSheetReader::finish_cell(std::string_view value, std::string_view in_string) {
   Row& row = pending_[count_];
   auto add = [&](std::string_view text) {
     row_text_bytes_ += text.size();
@@ -270,7 +276,7 @@ void XlsxSheetReader::finish_cell(std::string_view value) {
   };
   cell_text_.clear();
   if (has_inline_) {
-    if (!inline_text_.empty()) add(inline_text_);
+    if (!in_string.empty()) add(in_string);
     return;
   } else {
     switch (type_) {

@@ -42,7 +42,8 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   void pump();  // parses the next chunk of the part
   void start_row(XmlAttributes attrs);
   void start_cell(XmlAttributes attrs);
-  void finish_cell(std::string_view value);               // <v> or, for an inline string, ""
+  // value: the text of <v>; in_string: that of <is>, which counts where the cell has one.
+  void finish_cell(std::string_view value, std::string_view in_string);
   std::uint32_t cell_column(std::string_view ref) const;  // of a cell's r attribute
   // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row); a
   // problem is damage to the file unless told otherwise.

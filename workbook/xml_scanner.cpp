@@ -422,6 +422,10 @@ std::size_t plain_text_length(const char* p, std::size_t n) {
     auto c = static_cast<unsigned char>(p[i]);
     if (kPlainText[c]) {
       ++i;
+    } else if (c >= 0xE1 && c <= 0xEC && i + 2 < n &&
+               (static_cast<unsigned char>(p[i + 1]) & 0xC0) == 0x80 &&
+               (static_cast<unsigned char>(p[i + 2]) & 0xC0) == 0x80) {
+      i += 3;  // most of the BMP, Chinese among it: no surrogates, overlong forms or U+FFFE here
     } else if (c >= 0x80) {
       int len = utf8_length(reinterpret_cast<const unsigned char*>(p + i), n - i);
       if (len <= 0) break;
