@@ -145,9 +145,7 @@ int run(const Options& o) {
   for (std::size_t i = 0; i < query.FieldCount(); ++i) names.push_back(query.Fields(i).FieldName());
   writer.header(out.buffer(), o.raw ? query.header_texts() : names);
   for (query.First(); !query.Eof(); query.Next()) {
-    writer.begin_record(out.buffer());
-    for (std::string_view value : query.values()) writer.value(out.buffer(), value);
-    writer.end_record(out.buffer());
+    writer.record(out.buffer(), query.values());
     out.flush_if_full();
   }
   writer.footer(out.buffer());

@@ -36,21 +36,31 @@ bool may_need_tsv_escapes(std::string_view text) {
 
 }  // namespace
 
-void append_tsv_escaped(std::string& out, std::string_view text) {
+namespace {
+
+// Writes text at p with TSV's escapes and returns the end; p has room for twice its size.
+char* put_tsv_escaped(char* p, std::string_view text) {
   if (!may_need_tsv_escapes(text)) {
-    out.append(text);
-    return;
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
   }
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (!kTsvSpecial[static_cast<unsigned char>(c)]) continue;
-    out.append(text.data() + start, i - start);
-    out.push_back('\\');
-    out.push_back(c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\');
-    start = i + 1;
+  for (char c : text) {
+    if (!kTsvSpecial[static_cast<unsigned char>(c)]) {
+      *p++ = c;
+      continue;
+    }
+    *p++ = '\\';
+    *p++ = c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
   }
-  out.append(text.data() + start, text.size() - start);
+  return p;
+}
+
+}  // namespace
+
+void append_tsv_escaped(std::string& out, std::string_view text) {
+  std::size_t at = out.size();
+  out.resize(at + 2 * text.size());
+  out.resize(static_cast<std::size_t>(put_tsv_escaped(out.data() + at, text) - out.data()));
 }
 
 void append_csv_quoted(std::string& out, std::string_view text) {
@@ -128,6 +138,28 @@ void RecordWriter::value(std::string& out, std::string_view text) {
       break;
   }
   ++column_;
+}
+
+void RecordWriter::record(std::string& out, std::span<const std::string_view> values) {
+  if (format_ != Format::Tsv) {
+    begin_record(out);
+    for (std::string_view v : values) value(out, v);
+    end_record(out);
+    return;
+  }
+  // A TSV line is made in place: room for every text escaped, the tabs and the line feed.
+  first_record_ = false;
+  std::size_t room = values.size() + 1;
+  for (std::string_view v : values) room += 2 * v.size();
+  std::size_t at = out.size();
+  out.resize(at + room);
+  char* p = out.data() + at;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i) *p++ = '\t';
+    p = put_tsv_escaped(p, values[i]);
+  }
+  *p++ = '\n';
+  out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 void RecordWriter::end_record(std::string& out) {

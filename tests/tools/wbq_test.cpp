@@ -49,9 +49,8 @@ std::string shape(wbq::Format format, const std::vector<std::vector<std::string>
   std::string out;
   w.header(out, rows[0]);
   for (std::size_t r = 1; r < rows.size(); ++r) {
-    w.begin_record(out);
-    for (const auto& v : rows[r]) w.value(out, v);
-    w.end_record(out);
+    std::vector<std::string_view> values(rows[r].begin(), rows[r].end());
+    w.record(out, values);
   }
   w.footer(out);
   return out;
