@@ -30,7 +30,7 @@ char* put_varint(char* p, std::uint32_t v) {
 }
 
 // The varint at p, which must end before end; nullptr when it does not.
-const char* get_varint(const char* p, const char* end, std::uint32_t& v) {
+const char* get_long_varint(const char* p, const char* end, std::uint32_t& v) {
   v = 0;
   for (int shift = 0; p < end && shift < 35; shift += 7) {
     auto b = static_cast<unsigned char>(*p++);
@@ -38,6 +38,15 @@ const char* get_varint(const char* p, const char* end, std::uint32_t& v) {
     if (b < 0x80) return p;
   }
   return nullptr;
+}
+
+// Most numbers of a row take one byte.
+inline const char* get_varint(const char* p, const char* end, std::uint32_t& v) {
+  if (p < end && static_cast<unsigned char>(*p) < 0x80) {
+    v = static_cast<unsigned char>(*p);
+    return p + 1;
+  }
+  return get_long_varint(p, end, v);
 }
 
 [[noreturn]] void damaged() {

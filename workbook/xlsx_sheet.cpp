@@ -76,11 +76,11 @@ bool XlsxSheetReader::next_row(Row& row) {
     if (eof_) return false;
     // Every finished row is handed out; a row the last chunk ended in is still being filled at
     // pending_[count_] and moves to the front with the queue.
-    if (in_row_) std::swap(pending_[0], pending_[count_]);
+    if (in_row_) pending_[0].swap(pending_[count_]);
     head_ = count_ = 0;
     pump();
   }
-  std::swap(row, pending_[head_++]);
+  row.swap(pending_[head_++]);
   return true;
 }
 
