@@ -1,6 +1,8 @@
 // Shared strings: streamed from their part into one text buffer with end offsets.
 #include "workbook/xlsx_shared_strings.h"
 
+#include <algorithm>
+
 #include "platform/error.h"
 #include "workbook/limits.h"
 #include "workbook/xlsx_parts.h"
@@ -95,16 +97,23 @@ class SharedStringsHandler : public XmlHandler {
 void SharedStrings::load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes,
                          XmlReading reading) {
   try {
-    load(*zip.open(part), describe_part(zip, part), chunk_bytes, reading);
+    auto entry = zip.open(part);
+    load(*entry, describe_part(zip, part), chunk_bytes, reading, entry->declared_size());
   } catch (const XmlScanFallback&) {
-    load(*zip.open(part), describe_part(zip, part), chunk_bytes, XmlReading::Expat);
+    auto entry = zip.open(part);
+    load(*entry, describe_part(zip, part), chunk_bytes, XmlReading::Expat, entry->declared_size());
   }
 }
 
 void SharedStrings::load(ByteSource& source, const std::string& where, std::size_t chunk_bytes,
-                         XmlReading reading) {
+                         XmlReading reading, std::uint64_t part_bytes) {
   text_.clear();
   ends_.clear();
+  // Room made once rather than by doubling, which copies the table and touches its memory
+  // twice; room never written takes no memory. Capped, as the size is only what the file says.
+  constexpr std::uint64_t kMostReserved = 64u << 20;
+  text_.reserve(static_cast<std::size_t>(std::min(part_bytes, kMostReserved)));
+  ends_.reserve(static_cast<std::size_t>(std::min(part_bytes / 16, kMostReserved / 4)));
   SharedStringsHandler handler(*this, where);
   auto parser = make_xml_feed(reading, handler, where);
   // No shrink_to_fit: the spare capacity was never written, so it takes no memory, and a copy
