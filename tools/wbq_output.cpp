@@ -41,7 +41,7 @@ namespace {
 // Writes text at p with TSV's escapes and returns the end; p has room for twice its size.
 char* put_tsv_escaped(char* p, std::string_view text) {
   if (!may_need_tsv_escapes(text)) {
-    std::memcpy(p, text.data(), text.size());
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());  // an empty view may be null
     return p + text.size();
   }
   for (char c : text) {

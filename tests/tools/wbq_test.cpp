@@ -94,6 +94,15 @@ TEST(WbqOutput, TsvEscapesEveryByteWhereverItStands) {
     }
 }
 
+// Query::values() gives empty cells as empty views, which may point nowhere.
+TEST(WbqOutput, TsvRecordsTakeEmptyValues) {
+  wbq::RecordWriter w(wbq::Format::Tsv);
+  std::string out;
+  const std::vector<std::string_view> values = {{}, "a", {}};
+  w.record(out, values);
+  EXPECT_EQ(out, "\ta\t\n");
+}
+
 TEST(WbqOutput, CsvQuotesOnlyWhatNeedsIt) {
   EXPECT_EQ(shape(wbq::Format::Csv, {{"a", "b"}, {"1,200", "say \"hi\""}, {"plain", ""}}),
             "a,b\n\"1,200\",\"say \"\"hi\"\"\"\nplain,\n");
