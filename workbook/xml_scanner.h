@@ -37,7 +37,7 @@ class XmlScanner : public XmlFeed {
   std::size_t declaration(const char* p, std::size_t n);
   std::size_t start_tag(const char* p, std::size_t n);
   std::size_t end_tag(const char* p, std::size_t n);
-  // The value at p, up to its closing quote, made into attrs_.back().
+  // The value at p, up to its closing quote, as the value of the last attribute taken.
   std::size_t attribute_value(const char* p, std::size_t n, char quote);
   std::size_t made_value(const char* p, std::size_t i, std::size_t n, char quote);
   std::size_t text(const char* p, std::size_t n);
