@@ -145,10 +145,7 @@ int run(const Options& o) {
   for (std::size_t i = 0; i < query.FieldCount(); ++i) names.push_back(query.Fields(i).FieldName());
   writer.header(out.buffer(), o.raw ? query.header_texts() : names);
   for (query.First(); !query.Eof(); query.Next()) {
-    writer.begin_record(out.buffer());
-    for (std::size_t i = 0; i < names.size(); ++i)
-      writer.value(out.buffer(), query.Fields(i).text());
-    writer.end_record(out.buffer());
+    writer.record(out.buffer(), query.values());
     out.flush_if_full();
   }
   writer.footer(out.buffer());

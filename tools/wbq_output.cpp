@@ -1,35 +1,66 @@
 // Escaping and line layout of wbq's output shapes.
 #include "tools/wbq_output.h"
 
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace wbq {
 
-void append_tsv_escaped(std::string& out, std::string_view text) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char* escape;
-    switch (text[i]) {
-      case '\\':
-        escape = "\\\\";
-        break;
-      case '\t':
-        escape = "\\t";
-        break;
-      case '\n':
-        escape = "\\n";
-        break;
-      case '\r':
-        escape = "\\r";
-        break;
-      default:
-        continue;
-    }
-    out.append(text.substr(start, i - start));
-    out.append(escape);
-    start = i + 1;
+namespace {
+
+// The bytes TSV escapes: backslash, tab, line feed, carriage return.
+constexpr std::array<bool, 256> kTsvSpecial = [] {
+  std::array<bool, 256> t{};
+  t['\\'] = t['\t'] = t['\n'] = t['\r'] = true;
+  return t;
+}();
+
+// Whether text may hold a byte TSV escapes: eight bytes at a time, where any byte below 0x0E or
+// equal to '\\' sends the caller to the byte-wise loop.
+bool may_need_tsv_escapes(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + i, 8);
+    std::uint64_t low = (w - kOnes * 0x0E) & ~w & kHighs;
+    std::uint64_t backslash = w ^ (kOnes * '\\');
+    if (low | ((backslash - kOnes) & ~backslash & kHighs)) return true;
   }
-  out.append(text.substr(start));
+  for (; i < text.size(); ++i)
+    if (kTsvSpecial[static_cast<unsigned char>(text[i])]) return true;
+  return false;
+}
+
+}  // namespace
+
+namespace {
+
+// Writes text at p with TSV's escapes and returns the end; p has room for twice its size.
+char* put_tsv_escaped(char* p, std::string_view text) {
+  if (!may_need_tsv_escapes(text)) {
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());  // an empty view may be null
+    return p + text.size();
+  }
+  for (char c : text) {
+    if (!kTsvSpecial[static_cast<unsigned char>(c)]) {
+      *p++ = c;
+      continue;
+    }
+    *p++ = '\\';
+    *p++ = c == '\t' ? 't' : c == '\n' ? 'n' : c == '\r' ? 'r' : '\\';
+  }
+  return p;
+}
+
+}  // namespace
+
+void append_tsv_escaped(std::string& out, std::string_view text) {
+  std::size_t at = out.size();
+  out.resize(at + 2 * text.size());
+  out.resize(static_cast<std::size_t>(put_tsv_escaped(out.data() + at, text) - out.data()));
 }
 
 void append_csv_quoted(std::string& out, std::string_view text) {
@@ -107,6 +138,28 @@ void RecordWriter::value(std::string& out, std::string_view text) {
       break;
   }
   ++column_;
+}
+
+void RecordWriter::record(std::string& out, std::span<const std::string_view> values) {
+  if (format_ != Format::Tsv) {
+    begin_record(out);
+    for (std::string_view v : values) value(out, v);
+    end_record(out);
+    return;
+  }
+  // A TSV line is made in place: room for every text escaped, the tabs and the line feed.
+  first_record_ = false;
+  std::size_t room = values.size() + 1;
+  for (std::string_view v : values) room += 2 * v.size();
+  std::size_t at = out.size();
+  out.resize(at + room);
+  char* p = out.data() + at;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    if (i) *p++ = '\t';
+    p = put_tsv_escaped(p, values[i]);
+  }
+  *p++ = '\n';
+  out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 void RecordWriter::end_record(std::string& out) {

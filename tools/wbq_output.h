@@ -1,6 +1,7 @@
 // The three output shapes of wbq: tab-separated lines with backslash escapes, CSV, and JSON.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,8 @@ class RecordWriter {
   void begin_record(std::string& out);
   void value(std::string& out, std::string_view text);
   void end_record(std::string& out);
+  // A whole record at once, the same as begin_record, value for each and end_record.
+  void record(std::string& out, std::span<const std::string_view> values);
   void footer(std::string& out);
 
  private:

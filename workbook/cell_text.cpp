@@ -27,9 +27,11 @@ constexpr long long kDays1899_12_31 = -25568;
 constexpr long long kDays1904_01_01 = -24107;
 constexpr double kLastSerial1900 = 2958465.0;  // 9999-12-31
 
-void append_two(std::string& out, unsigned v) {
-  out.push_back(static_cast<char>('0' + v / 10 % 10));
-  out.push_back(static_cast<char>('0' + v % 10));
+// Two digits of v at p; the texts are made in a local buffer and appended once.
+char* put_two(char* p, unsigned v) {
+  p[0] = static_cast<char>('0' + v / 10 % 10);
+  p[1] = static_cast<char>('0' + v % 10);
+  return p + 2;
 }
 
 }  // namespace
@@ -63,6 +65,8 @@ void append_date_text(std::string& out, double serial, DateSystem system) {
   auto seconds = static_cast<long long>(std::llround(serial * 86400.0));
   long long day = seconds / 86400;
   auto second_of_day = static_cast<unsigned>(seconds % 86400);
+  char buf[20];
+  char* p = buf;
   if (day >= 1) {
     int y;
     unsigned m, d;
@@ -74,20 +78,24 @@ void append_date_text(std::string& out, double serial, DateSystem system) {
     } else {
       civil_from_days(kDays1899_12_31 + day - (day > 60 ? 1 : 0), y, m, d);
     }
-    append_two(out, static_cast<unsigned>(y) / 100);  // years 1900 to 9999 only
-    append_two(out, static_cast<unsigned>(y) % 100);
-    out.push_back('-');
-    append_two(out, m);
-    out.push_back('-');
-    append_two(out, d);
-    if (second_of_day == 0) return;
-    out.push_back(' ');
+    p = put_two(p, static_cast<unsigned>(y) / 100);  // years 1900 to 9999 only
+    p = put_two(p, static_cast<unsigned>(y) % 100);
+    *p++ = '-';
+    p = put_two(p, m);
+    *p++ = '-';
+    p = put_two(p, d);
+    if (second_of_day == 0) {
+      out.append(buf, static_cast<std::size_t>(p - buf));
+      return;
+    }
+    *p++ = ' ';
   }
-  append_two(out, second_of_day / 3600);
-  out.push_back(':');
-  append_two(out, second_of_day / 60 % 60);
-  out.push_back(':');
-  append_two(out, second_of_day % 60);
+  p = put_two(p, second_of_day / 3600);
+  *p++ = ':';
+  p = put_two(p, second_of_day / 60 % 60);
+  *p++ = ':';
+  p = put_two(p, second_of_day % 60);
+  out.append(buf, static_cast<std::size_t>(p - buf));
 }
 
 std::string error_text(std::uint8_t code) {

@@ -188,7 +188,7 @@ void Query::load_current() {
   auto target = first_record_row_ + record;
   while (has_next_ && next_.index < target) has_next_ = spool_->read(next_);
   if (!has_next_ || next_.index != target) return;  // an empty row inside the box
-  std::swap(current_, next_);
+  current_.swap(next_);
   for (std::size_t i = 0; i < current_.size(); ++i) {
     std::size_t field = current_.column(i) - first_column_;
     if (field < values_.size()) values_[field] = current_.text(i);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +61,9 @@ class Query {
   std::size_t RecNo() const { return record_; }
 
   std::size_t FieldCount() const { return fields_.size(); }
+  // The current record's texts, one per field ("" for an empty cell), as Fields(i).text()
+  // gives them one by one; valid until the query moves.
+  std::span<const std::string_view> values() const { return values_; }
   // Field references stay valid until the query is closed or opened again.
   const Field& Fields(std::size_t index) const;
   // Exact name first, then without regard to ASCII case. Throws naming the field and table.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "workbook/limits.h"
@@ -25,6 +26,13 @@ class Row {
  public:
   std::uint32_t index = 0;  // 0-based worksheet row
 
+  // Cheaper than std::swap's three moves; rows are swapped once each as they are handed on.
+  void swap(Row& other) noexcept {
+    std::swap(index, other.index);
+    columns_.swap(other.columns_);
+    ends_.swap(other.ends_);
+    text_.swap(other.text_);
+  }
   void clear() {
     columns_.clear();
     ends_.clear();
@@ -45,6 +53,7 @@ class Row {
   }
 
  private:
+  friend class RowSpool;                // stores and rebuilds rows in this form
   std::vector<std::uint32_t> columns_;  // 0-based
   std::vector<std::uint32_t> ends_;
   static_assert(limits::kMaxRowTextBytes <= UINT32_MAX && limits::kMaxColumns <= UINT32_MAX &&

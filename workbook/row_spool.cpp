@@ -1,4 +1,6 @@
-// Spooled rows: [byte length][row][cell count] then per cell [column][text end], then texts.
+// Spooled rows: [length of the rest, 4 bytes][row index][cell count], per cell [column][text
+// length], then the texts one after another. Every number but the first is a varint (seven bits a
+// byte, low first): a row of a typical sheet takes a byte or two per cell beside its texts.
 #include "workbook/row_spool.h"
 
 #include <cstring>
@@ -12,9 +14,44 @@ namespace workbook {
 namespace {
 
 constexpr std::size_t kIoBytes = 1u << 20;
+constexpr std::size_t kMaxVarintBytes = 5;
 
-// A row's length, cell count, columns and text ends are 32-bit fields.
-static_assert(12 + 8ull * limits::kMaxColumns + limits::kMaxRowTextBytes <= UINT32_MAX);
+// A row's length is a 32-bit field.
+static_assert(4 + kMaxVarintBytes * (2 + 2ull * limits::kMaxColumns) + limits::kMaxRowTextBytes <=
+              UINT32_MAX);
+
+char* put_varint(char* p, std::uint32_t v) {
+  while (v >= 0x80) {
+    *p++ = static_cast<char>(v | 0x80);
+    v >>= 7;
+  }
+  *p++ = static_cast<char>(v);
+  return p;
+}
+
+// The varint at p, which must end before end; nullptr when it does not.
+const char* get_long_varint(const char* p, const char* end, std::uint32_t& v) {
+  v = 0;
+  for (int shift = 0; p < end && shift < 35; shift += 7) {
+    auto b = static_cast<unsigned char>(*p++);
+    v |= static_cast<std::uint32_t>(b & 0x7F) << shift;
+    if (b < 0x80) return p;
+  }
+  return nullptr;
+}
+
+// Most numbers of a row take one byte.
+inline const char* get_varint(const char* p, const char* end, std::uint32_t& v) {
+  if (p < end && static_cast<unsigned char>(*p) < 0x80) {
+    v = static_cast<unsigned char>(*p);
+    return p + 1;
+  }
+  return get_long_varint(p, end, v);
+}
+
+[[noreturn]] void damaged() {
+  throw platform::Error("The temporary file for the sheet's rows is damaged.");
+}
 
 }  // namespace
 
@@ -27,18 +64,20 @@ RowSpool::~RowSpool() {
 void RowSpool::append(const Row& row) {
   if (reading_) throw platform::Error("Internal error: a spool is written after reading.");
   std::size_t start = buffer_.size();
-  put32(buffer_, 0);
-  put32(buffer_, row.index);
-  put32(buffer_, static_cast<std::uint32_t>(row.size()));
-  std::uint32_t end = 0;
+  buffer_.resize(start + 4 + kMaxVarintBytes * (2 + 2 * row.size()) + row.text_.size());
+  char* p = put_varint(&buffer_[start + 4], row.index);
+  p = put_varint(p, static_cast<std::uint32_t>(row.size()));
+  std::uint32_t begin = 0;
   for (std::size_t i = 0; i < row.size(); ++i) {
-    end += static_cast<std::uint32_t>(row.text(i).size());
-    put32(buffer_, row.column(i));
-    put32(buffer_, end);
+    p = put_varint(p, row.columns_[i]);
+    p = put_varint(p, row.ends_[i] - begin);
+    begin = row.ends_[i];
   }
-  for (std::size_t i = 0; i < row.size(); ++i) buffer_.append(row.text(i));
-  auto length = static_cast<std::uint32_t>(buffer_.size() - start);
-  set32(&buffer_[start], length);
+  std::memcpy(p, row.text_.data(), row.text_.size());
+  p += row.text_.size();
+  std::size_t end = static_cast<std::size_t>(p - buffer_.data());
+  set32(&buffer_[start], static_cast<std::uint32_t>(end - start - 4));
+  buffer_.resize(end);
   ++rows_;
   if (file_ ? buffer_.size() >= kIoBytes : buffer_.size() >= memory_bytes_) spill();
 }
@@ -87,19 +126,29 @@ bool RowSpool::read(Row& row) {
   if (!reading_) rewind();
   if (!fill(4)) return false;
   std::uint32_t length = get32(&buffer_[read_pos_]);
-  if (!fill(length)) throw platform::Error("The temporary file for the sheet's rows is damaged.");
-  const char* p = &buffer_[read_pos_];
-  row.clear();
-  row.index = get32(p + 4);
-  std::uint32_t cells = get32(p + 8);
-  const char* texts = p + 12 + cells * 8;
-  std::uint32_t begin = 0;
+  if (!fill(4 + std::size_t{length})) damaged();
+  const char* p = &buffer_[read_pos_ + 4];
+  const char* end = p + length;
+  std::uint32_t index = 0, cells = 0;
+  p = get_varint(p, end, index);
+  if (p) p = get_varint(p, end, cells);
+  if (!p || cells > static_cast<std::size_t>(end - p) / 2) damaged();
+  row.index = index;
+  row.columns_.clear();
+  row.ends_.clear();
+  std::uint64_t total = 0;
   for (std::uint32_t i = 0; i < cells; ++i) {
-    std::uint32_t end = get32(p + 16 + i * 8);
-    row.add(get32(p + 12 + i * 8), std::string_view(texts + begin, end - begin));
-    begin = end;
+    std::uint32_t column = 0, size = 0;
+    p = get_varint(p, end, column);
+    if (p) p = get_varint(p, end, size);
+    if (!p) damaged();
+    row.columns_.push_back(column);
+    total += size;
+    row.ends_.push_back(static_cast<std::uint32_t>(total));
   }
-  read_pos_ += length;
+  if (total != static_cast<std::size_t>(end - p)) damaged();
+  row.text_.assign(p, total);
+  read_pos_ += 4 + std::size_t{length};
   return true;
 }
 

@@ -75,18 +75,18 @@ class RelationshipsHandler : public XmlHandler {
  public:
   RelationshipsHandler(const std::string& owner, std::vector<Relationship>& out, std::string where)
       : owner_(owner), out_(out), where_(std::move(where)) {}
-  void start(std::string_view name, const char** attrs) override {
+  void start(std::string_view name, XmlAttributes attrs) override {
     if (name != "Relationship") return;
-    const char* mode = xml_attribute(attrs, "TargetMode");
-    if (mode && std::strcmp(mode, "External") == 0) return;
-    const char* id = xml_attribute(attrs, "Id");
-    const char* type = xml_attribute(attrs, "Type");
-    const char* target = xml_attribute(attrs, "Target");
+    auto mode = xml_attribute(attrs, "TargetMode");
+    if (mode && *mode == "External") return;
+    auto id = xml_attribute(attrs, "Id");
+    auto type = xml_attribute(attrs, "Type");
+    auto target = xml_attribute(attrs, "Target");
     if (!id || !type || !target) return;
     if (out_.size() >= limits::kMaxSheets * 2ull)
       throw platform::limit_error("The workbook " + where_ + " lists too many relationships",
                                   out_.size() + 1, limits::kMaxSheets * 2ull, "relationships");
-    out_.push_back({id, type, resolve_target(owner_, target)});
+    out_.push_back({std::string(*id), std::string(*type), resolve_target(owner_, *target)});
   }
   void end(std::string_view) override {}
 
@@ -99,22 +99,21 @@ class RelationshipsHandler : public XmlHandler {
 class WorkbookHandler : public XmlHandler {
  public:
   WorkbookHandler(XlsxWorkbook& book, std::string where) : book_(book), where_(std::move(where)) {}
-  void start(std::string_view name, const char** attrs) override {
+  void start(std::string_view name, XmlAttributes attrs) override {
     if (name == "sheet") {
-      const char* sheet_name = xml_attribute(attrs, "name");
-      const char* id = xml_attribute(attrs, "id");
+      auto sheet_name = xml_attribute(attrs, "name");
+      auto id = xml_attribute(attrs, "id");
       if (!sheet_name) return;
       if (book_.sheets.size() >= limits::kMaxSheets)
         throw platform::limit_error("The workbook " + where_ + " lists too many sheets",
                                     book_.sheets.size() + 1, limits::kMaxSheets, "sheets");
       XlsxSheet sheet;
-      sheet.info.name = sheet_name;
-      sheet.part = id ? id : "";  // the relationship id until resolved
+      sheet.info.name = *sheet_name;
+      sheet.part = id.value_or("");  // the relationship id until resolved
       book_.sheets.push_back(std::move(sheet));
     } else if (name == "workbookPr") {
-      const char* v = xml_attribute(attrs, "date1904");
-      if (v && (std::strcmp(v, "1") == 0 || std::strcmp(v, "true") == 0))
-        book_.date_system = DateSystem::From1904;
+      auto v = xml_attribute(attrs, "date1904");
+      if (v && (*v == "1" || *v == "true")) book_.date_system = DateSystem::From1904;
     }
   }
   void end(std::string_view) override {}
@@ -167,27 +166,33 @@ XlsxWorkbook read_workbook(ZipArchive& zip) {
 
 namespace {
 
+// A number-format id as std::atoi reads it (leading blanks and sign, digits up to the first
+// other character, 0 for none), as the styles part has always been read.
+int leading_int(std::string_view text) {
+  return std::atoi(std::string(text).c_str());
+}
+
 class StylesHandler : public XmlHandler {
  public:
   StylesHandler(std::vector<bool>& dates, std::string where)
       : dates_(dates), where_(std::move(where)) {}
-  void start(std::string_view name, const char** attrs) override {
+  void start(std::string_view name, XmlAttributes attrs) override {
     if (name == "numFmt") {
-      const char* id = xml_attribute(attrs, "numFmtId");
-      const char* code = xml_attribute(attrs, "formatCode");
+      auto id = xml_attribute(attrs, "numFmtId");
+      auto code = xml_attribute(attrs, "formatCode");
       if (!id || !code) return;
       if (custom_.size() >= limits::kMaxNumberFormats)
         throw platform::limit_error("The workbook " + where_ + " lists too many number formats",
                                     custom_.size() + 1, limits::kMaxNumberFormats, "formats");
-      custom_[std::atoi(id)] = is_date_format_code(code);
+      custom_[leading_int(*id)] = is_date_format_code(*code);
     } else if (name == "cellXfs") {
       in_cell_xfs_ = true;
     } else if (name == "xf" && in_cell_xfs_) {
       if (dates_.size() >= limits::kMaxCellFormats)
         throw platform::limit_error("The workbook " + where_ + " lists too many cell formats",
                                     dates_.size() + 1, limits::kMaxCellFormats, "formats");
-      const char* id = xml_attribute(attrs, "numFmtId");
-      int fmt = id ? std::atoi(id) : 0;
+      auto id = xml_attribute(attrs, "numFmtId");
+      int fmt = id ? leading_int(*id) : 0;
       auto custom = custom_.find(fmt);
       dates_.push_back(custom != custom_.end() ? custom->second : is_builtin_date_format(fmt));
     }

@@ -28,9 +28,10 @@ class SharedStrings {
   void load(ZipArchive& zip, const std::string& part, std::size_t chunk_bytes,
             XmlReading reading = XmlReading::Expat);
   // The same from any source; where names the file and part for messages. With the scanner,
-  // XmlScanFallback comes out when it gives the part up.
+  // XmlScanFallback comes out when it gives the part up. part_bytes: the part's size if known,
+  // to make room for the texts at once (they are never longer than their XML).
   void load(ByteSource& source, const std::string& where, std::size_t chunk_bytes,
-            XmlReading reading = XmlReading::Expat);
+            XmlReading reading = XmlReading::Expat, std::uint64_t part_bytes = 0);
 
  private:
   friend class SharedStringsHandler;

@@ -76,11 +76,11 @@ bool XlsxSheetReader::next_row(Row& row) {
     if (eof_) return false;
     // Every finished row is handed out; a row the last chunk ended in is still being filled at
     // pending_[count_] and moves to the front with the queue.
-    if (in_row_) std::swap(pending_[0], pending_[count_]);
+    if (in_row_) pending_[0].swap(pending_[count_]);
     head_ = count_ = 0;
     pump();
   }
-  std::swap(row, pending_[head_++]);
+  row.swap(pending_[head_++]);
   return true;
 }
 
@@ -94,7 +94,7 @@ void XlsxSheetReader::fail_cell(const std::string& what, platform::ErrorKind kin
        kind);
 }
 
-void XlsxSheetReader::start(std::string_view name, const char** attrs) {
+void XlsxSheetReader::start(std::string_view name, XmlAttributes attrs) {
   if (in_cell_) {
     if (name == "v") {
       in_value_ = true;
@@ -111,9 +111,9 @@ void XlsxSheetReader::start(std::string_view name, const char** attrs) {
   } else if (name == "sheetData") {
     in_sheet_data_ = seen_sheet_data_ = true;
   } else if (name == "dimension") {
-    const char* ref = xml_attribute(attrs, "ref");
+    auto ref = xml_attribute(attrs, "ref");
     if (!ref) return;
-    std::string_view r(ref);
+    std::string_view r = *ref;
     auto colon = r.find(':');
     auto first = parse_cell_ref(r.substr(0, colon));
     auto last = colon == std::string_view::npos ? first : parse_cell_ref(r.substr(colon + 1));
@@ -122,13 +122,16 @@ void XlsxSheetReader::start(std::string_view name, const char** attrs) {
   }
 }
 
-void XlsxSheetReader::start_row(const char** attrs) {
-  const char* r = xml_attribute(attrs, "r");
+void XlsxSheetReader::start_row(XmlAttributes attrs) {
+  auto r = xml_attribute(attrs, "r");
   if (r) {
-    auto n = parse_row_number(r);
-    if (!n) fail("a row is numbered \"" + std::string(r) + "\", which is not a row of a worksheet");
+    auto n = parse_row_number(*r);
+    if (!n)
+      fail("a row is numbered \"" + std::string(*r) + "\", which is not a row of a worksheet");
     row_ = *n;
+    row_digits_.assign(*r);
   } else {
+    row_digits_.clear();
     if (last_row_ + 1 >= limits::kMaxRows)
       fail(platform::limit_error("it has too many rows", last_row_ + 2, limits::kMaxRows, "rows")
                .what(),
@@ -146,24 +149,22 @@ void XlsxSheetReader::start_row(const char** attrs) {
   pending_[count_].index = row_;
 }
 
-void XlsxSheetReader::start_cell(const char** attrs) {
-  const char* r = nullptr;
-  const char* t = nullptr;
-  const char* s = nullptr;
-  for (const char** a = attrs; a[0]; a += 2) {
-    std::string_view n = xml_local_name(a[0]);
-    if (n == "r")
-      r = a[1];
-    else if (n == "t")
-      t = a[1];
-    else if (n == "s")
-      s = a[1];
+void XlsxSheetReader::start_cell(XmlAttributes attrs) {
+  const std::string_view* r = nullptr;
+  const std::string_view* t = nullptr;
+  const std::string_view* s = nullptr;
+  // The last of a repeated name counts, as it always has.
+  for (const auto& a : attrs) {
+    if (a.name.size() != 1) continue;
+    if (a.name[0] == 'r')
+      r = &a.value;
+    else if (a.name[0] == 't')
+      t = &a.value;
+    else if (a.name[0] == 's')
+      s = &a.value;
   }
   if (r) {
-    auto ref = parse_cell_ref(r);
-    if (!ref)
-      fail("a cell is named \"" + std::string(r) + "\", which is not a cell of a worksheet");
-    column_ = ref->column;
+    column_ = cell_column(*r);
   } else {
     if (last_column_ + 1 >= limits::kMaxColumns)
       fail(platform::limit_error("it has too many cells", last_column_ + 2, limits::kMaxColumns,
@@ -175,12 +176,12 @@ void XlsxSheetReader::start_cell(const char** attrs) {
   if (static_cast<std::int64_t>(column_) <= last_column_)
     fail_cell("the cell comes after a cell to its right (cells out of order)");
   last_column_ = column_;
-  type_ = t && t[0] ? t[0] : 'n';
-  if (t && std::strcmp(t, "str") == 0) type_ = 'f';  // formula text
+  type_ = t && !t->empty() ? (*t)[0] : 'n';
+  if (t && *t == "str") type_ = 'f';  // formula text
   date_style_ = false;
   if (s) {
     std::size_t style = 0;
-    std::from_chars(s, s + std::strlen(s), style);
+    std::from_chars(s->data(), s->data() + s->size(), style);
     date_style_ = style < context_.date_styles->size() && (*context_.date_styles)[style];
   }
   value_.clear();
@@ -197,7 +198,7 @@ void XlsxSheetReader::end(std::string_view name) {
       inline_text_.clear();
       inline_item_.finish(inline_text_);
     } else if (name == "c") {
-      finish_cell();
+      finish_cell(value_, inline_text_);
       in_cell_ = in_value_ = in_inline_ = false;
     } else if (in_inline_) {
       inline_item_.end(name);
@@ -225,7 +226,44 @@ void XlsxSheetReader::text(std::string_view t) {
   }
 }
 
-void XlsxSheetReader::finish_cell() {
+void XlsxSheetReader::cell(XmlAttributes attrs, std::string_view text, bool in_string) {
+  // Where <c> would not start a cell, or a text is too long, the elements one by one tell.
+  if (in_cell_ || !in_row_ || text.size() > limits::kMaxCellTextBytes)
+    return XmlHandler::cell(attrs, text, in_string);
+  start_cell(attrs);
+  if (in_string) {
+    // As StringItemText gathers and decodes the one <t> of an <is>; mostly there is nothing
+    // to decode.
+    has_inline_ = true;
+    if (text.find("_x") != std::string_view::npos) {
+      inline_text_.clear();
+      append_unescaped(inline_text_, text);
+      text = inline_text_;
+    }
+    finish_cell({}, text);
+  } else {
+    finish_cell(text, {});
+  }
+  in_cell_ = false;
+}
+
+std::uint32_t XlsxSheetReader::cell_column(std::string_view ref) const {
+  // Mostly the letters of a column and then the digits of its row's own r attribute: those
+  // digits were taken already, so the reference is one parse_cell_ref takes.
+  std::size_t letters = 0;
+  std::uint32_t column = 0;
+  while (letters < ref.size() && letters < 3 && static_cast<unsigned char>(ref[letters] - 'A') < 26)
+    column = column * 26 + static_cast<std::uint32_t>(ref[letters++] - 'A' + 1);
+  if (letters > 0 && column <= limits::kMaxColumns && !row_digits_.empty() &&
+      ref.substr(letters) == row_digits_)
+    return column - 1;
+  auto cell = parse_cell_ref(ref);
+  if (!cell)
+    fail("a cell is named \"" + std::string(ref) + "\", which is not a cell of a worksheet");
+  return cell->column;
+}
+
+void XlsxSheetReader::finish_cell(std::string_view value, std::string_view in_string) {
   Row& row = pending_[count_];
   auto add = [&](std::string_view text) {
     row_text_bytes_ += text.size();
@@ -238,45 +276,46 @@ void XlsxSheetReader::finish_cell() {
   };
   cell_text_.clear();
   if (has_inline_) {
-    if (!inline_text_.empty()) add(inline_text_);
+    if (!in_string.empty()) add(in_string);
     return;
   } else {
     switch (type_) {
       case 's': {
-        if (value_.empty()) break;
+        if (value.empty()) break;
         std::size_t i = 0;
-        auto [end, ec] = std::from_chars(value_.data(), value_.data() + value_.size(), i);
-        if (ec != std::errc() || end != value_.data() + value_.size() ||
+        auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), i);
+        if (ec != std::errc() || end != value.data() + value.size() ||
             i >= context_.strings->size())
-          fail_cell("it refers to shared string " + value_ + ", which the workbook lacks");
+          fail_cell("it refers to shared string " + std::string(value) +
+                    ", which the workbook lacks");
         std::string_view text = context_.strings->at(i);
         if (!text.empty()) add(text);
         return;
       }
       case 'f':  // formula text result
-        append_unescaped(cell_text_, value_);
+        append_unescaped(cell_text_, value);
         break;
       case 'b':
-        if (!value_.empty()) cell_text_ = value_ == "0" ? "FALSE" : "TRUE";
+        if (!value.empty()) cell_text_ = value == "0" ? "FALSE" : "TRUE";
         break;
       case 'e':
-        cell_text_ = value_;
+        cell_text_ = value;
         break;
       case 'd':
-        append_iso_date(cell_text_, value_);
+        append_iso_date(cell_text_, value);
         break;
       default:
-        if (value_.empty()) break;
-        if (!date_style_ && is_canonical_number_text(value_)) {
-          add(value_);
+        if (value.empty()) break;
+        if (!date_style_ && is_canonical_number_text(value)) {
+          add(value);
           return;
-        } else if (auto number = parse_number(value_)) {
+        } else if (auto number = parse_number(value)) {
           if (date_style_)
             append_date_text(cell_text_, *number, context_.date_system);
           else
             append_number_text(cell_text_, *number);
         } else {
-          cell_text_ = value_;  // not a number after all: kept as written
+          cell_text_ = value;  // not a number after all: kept as written
         }
     }
   }

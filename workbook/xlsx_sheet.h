@@ -35,13 +35,16 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   std::optional<Range> declared_range() const override { return declared_; }
 
  private:
-  void start(std::string_view name, const char** attrs) override;
+  void start(std::string_view name, XmlAttributes attrs) override;
   void end(std::string_view name) override;
   void text(std::string_view t) override;
+  void cell(XmlAttributes attrs, std::string_view text, bool in_string) override;
   void pump();  // parses the next chunk of the part
-  void start_row(const char** attrs);
-  void start_cell(const char** attrs);
-  void finish_cell();
+  void start_row(XmlAttributes attrs);
+  void start_cell(XmlAttributes attrs);
+  // value: the text of <v>; in_string: that of <is>, which counts where the cell has one.
+  void finish_cell(std::string_view value, std::string_view in_string);
+  std::uint32_t cell_column(std::string_view ref) const;  // of a cell's r attribute
   // "The workbook "X", sheet "S", row N cannot be read: problem." (no row outside a row); a
   // problem is damage to the file unless told otherwise.
   [[noreturn]] void fail(const std::string& problem,
@@ -64,6 +67,7 @@ class XlsxSheetReader : public SheetReader, private XmlHandler {
   bool in_value_ = false, in_inline_ = false, has_inline_ = false;
   std::int64_t last_row_ = -1;
   std::uint32_t row_ = 0;
+  std::string row_digits_;  // the row's r attribute, if it has one
   std::int64_t last_column_ = -1;
   std::uint32_t column_ = 0;
   std::uint64_t row_text_bytes_ = 0;

@@ -63,7 +63,7 @@ void append_unescaped(std::string& out, std::string_view text) {
 std::optional<CellAddress> parse_cell_ref(std::string_view ref) {
   std::size_t i = 0;
   std::uint32_t column = 0;
-  while (i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z') {
+  while (i < ref.size() && static_cast<unsigned char>(ref[i] - 'A') < 26) {
     column = column * 26 + static_cast<std::uint32_t>(ref[i] - 'A' + 1);
     if (column > limits::kMaxColumns) return std::nullopt;
     ++i;
@@ -78,8 +78,9 @@ std::optional<std::uint32_t> parse_row_number(std::string_view text) {
   if (text.empty() || text.size() > 7 || text[0] == '0') return std::nullopt;
   std::uint32_t row = 0;
   for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    row = row * 10 + static_cast<std::uint32_t>(c - '0');
+    auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(c) - '0');
+    if (digit > 9) return std::nullopt;
+    row = row * 10 + digit;
   }
   if (row > limits::kMaxRows) return std::nullopt;
   return row - 1;
@@ -113,6 +114,15 @@ bool is_canonical_number_text(std::string_view t) {
 }
 
 std::optional<double> parse_number(std::string_view text) {
+  // Most stored numbers are whole: up to 15 digits they are exact without a trip through
+  // from_chars, which gives the same double for them.
+  if (!text.empty() && text.size() <= 15) {
+    std::uint64_t whole = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+      whole = whole * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    if (i == text.size()) return static_cast<double>(whole);
+  }
   while (!text.empty() && (text.front() == ' ' || text.front() == '+')) text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   double v = 0;

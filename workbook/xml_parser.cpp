@@ -10,19 +10,41 @@
 
 namespace workbook {
 
-std::string_view xml_local_name(const char* name) {
-  // One pass for both the prefix and the length: this runs for every element and attribute.
-  const char* local = name;
-  const char* p = name;
-  for (; *p; ++p)
-    if (*p == ':') local = p + 1;
-  return std::string_view(local, static_cast<std::size_t>(p - local));
+std::string_view xml_local_name(std::string_view name) {
+  auto colon = name.rfind(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-const char* xml_attribute(const char** attrs, std::string_view name) {
-  for (; attrs[0]; attrs += 2)
-    if (xml_local_name(attrs[0]) == name) return attrs[1];
-  return nullptr;
+std::optional<std::string_view> xml_attribute(XmlAttributes attrs, std::string_view name) {
+  for (const auto& a : attrs)
+    if (a.name == name) return a.value;
+  return std::nullopt;
+}
+
+void XmlHandler::cell(XmlAttributes attrs, std::string_view text, bool in_string) {
+  start("c", attrs);
+  if (in_string) {
+    start("is", {});
+    start("t", {});
+  } else {
+    start("v", {});
+  }
+  if (!text.empty()) this->text(text);
+  if (in_string) {
+    end("t");
+    end("is");
+  } else {
+    end("v");
+  }
+  end("c");
+}
+
+void XmlHandler::string_item(std::string_view text) {
+  start("si", {});
+  start("t", {});
+  if (!text.empty()) this->text(text);
+  end("t");
+  end("si");
 }
 
 XmlParser::XmlParser(XmlHandler& handler, std::string where)
@@ -53,7 +75,9 @@ void XmlParser::on_start(void* self, const char* name, const char** attrs) {
     if (++me.depth_ > limits::kMaxXmlDepth)
       throw platform::limit_error("The XML of " + me.where_ + " nests too deep", me.depth_,
                                   limits::kMaxXmlDepth, "levels");
-    me.handler_.start(xml_local_name(name), attrs);
+    me.attrs_.clear();
+    for (; attrs[0]; attrs += 2) me.attrs_.push_back({xml_local_name(attrs[0]), attrs[1]});
+    me.handler_.start(xml_local_name(name), me.attrs_);
   } catch (...) {
     me.stop(std::current_exception());
   }

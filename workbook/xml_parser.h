@@ -3,23 +3,39 @@
 #pragma once
 
 #include <exception>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace workbook {
+
+// An attribute of a start tag: its name without prefix ("r:id" is "id") and its value, as
+// expat reports it (references replaced, white space normalised). Valid during the call only.
+struct XmlAttribute {
+  std::string_view name, value;
+};
+using XmlAttributes = std::span<const XmlAttribute>;
 
 class XmlHandler {
  public:
   virtual ~XmlHandler() = default;
-  // Names come without prefix ("x:row" is "row"); attrs is expat's name/value list.
-  virtual void start(std::string_view name, const char** attrs) = 0;
+  // Names come without prefix ("x:row" is "row"), attributes in the order of the tag.
+  virtual void start(std::string_view name, XmlAttributes attrs) = 0;
   virtual void end(std::string_view name) = 0;
   virtual void text(std::string_view) {}
+  // A worksheet cell of the plainest form at once: <c ...><v>text</v></c>, or with in_string
+  // <c ...><is><t>text</t></is></c>, names without prefix, text without references. The
+  // scanner reports such cells so; this default hands on the events of their elements.
+  virtual void cell(XmlAttributes attrs, std::string_view text, bool in_string);
+  // A shared string of the plainest form at once: <si><t>text</t></si>, as cell() above.
+  virtual void string_item(std::string_view text);
 };
 
-// The value of the attribute with this name (prefix ignored), or nullptr.
-const char* xml_attribute(const char** attrs, std::string_view name);
-std::string_view xml_local_name(const char* name);
+// The value of the first attribute with this name (prefix ignored), if any.
+std::optional<std::string_view> xml_attribute(XmlAttributes attrs, std::string_view name);
+std::string_view xml_local_name(std::string_view name);
 
 // Where the bytes of a part go: expat, or the scanner of the big parts (xml_scanner.h).
 class XmlFeed {
@@ -53,6 +69,7 @@ class XmlParser : public XmlFeed {
   void* parser_;  // XML_Parser
   XmlHandler& handler_;
   std::string where_;
+  std::vector<XmlAttribute> attrs_;  // reused from tag to tag
   unsigned depth_ = 0;
   long long fed_ = 0, last_event_ = 0;  // byte positions, for the token-size limit
   std::exception_ptr error_;

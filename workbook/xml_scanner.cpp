@@ -23,8 +23,6 @@ namespace {
 constexpr std::uint64_t kQuietBytes = 1u << 20;
 // Bytes of a chunk joined to the unfinished construct of the last one at a time.
 constexpr std::size_t kBridgeBytes = 4096;
-// Attributes of one tag: the check for duplicates is quadratic; real tags have a handful.
-constexpr std::size_t kMaxAttributes = 64;
 // An XML declaration longer than this is not one a workbook writer made.
 constexpr std::size_t kMaxDeclarationBytes = 256;
 
@@ -45,10 +43,14 @@ constexpr std::array<std::uint8_t, 256> kNameByte = [] {
   return t;
 }();
 
-// Attribute value bytes that need no second look: printable ASCII but '<' and '&'.
-constexpr std::array<bool, 256> kPlainValue = [] {
-  std::array<bool, 256> t{};
-  for (int c = 0x20; c < 0x7F; ++c) t[c] = c != '<' && c != '&';
+// Attribute value bytes that need no second look: printable ASCII but '<', '&' and the quote
+// that ends the value (double, single).
+constexpr std::array<std::array<bool, 256>, 2> kPlainValue = [] {
+  std::array<std::array<bool, 256>, 2> t{};
+  for (int c = 0x20; c < 0x7F; ++c) {
+    t[0][c] = c != '<' && c != '&' && c != '"';
+    t[1][c] = c != '<' && c != '&' && c != '\'';
+  }
   return t;
 }();
 
@@ -157,6 +159,11 @@ std::size_t XmlScanner::scan(const char* p, std::size_t n, bool last) {
         taken = end_tag(p + i, n - i);
       } else if (p[i + 1] == '!' || p[i + 1] == '?') {
         give_up("a comment, CDATA section, DTD or processing instruction");
+      } else if (state_ == State::Content &&
+                 (taken = p[i + 1] == 'c'   ? plain_cell(p + i, n - i)
+                          : p[i + 1] == 's' ? plain_string_item(p + i, n - i)
+                                            : 0) != 0) {
+        last_start_ = pos_ + i;  // a little before its last start tag: gives up no later
       } else {
         taken = start_tag(p + i, n - i);
         if (taken != kMore) last_start_ = pos_ + i;
@@ -220,21 +227,20 @@ namespace {
 std::size_t name_length(const char* p, std::size_t n, std::size_t more, std::size_t& local) {
   if (n == 0) return more;
   if (!is_name_start(p[0])) return 0;
-  std::size_t i = 1, colons = 0;
+  std::size_t i = 1;
+  while (i < n && kNameByte[static_cast<unsigned char>(p[i])] == 1) ++i;
   local = 0;
-  for (; i < n; ++i) {
-    std::uint8_t kind = kNameByte[static_cast<unsigned char>(p[i])];
-    if (kind == 0) break;
-    if (kind == 2) {
-      ++colons;
-      local = i + 1;
-    }
+  if (i < n && p[i] == ':') {
+    local = ++i;
+    if (i < n && !kNameByte[static_cast<unsigned char>(p[i])]) return 0;  // nothing after it
+    while (i < n && kNameByte[static_cast<unsigned char>(p[i])] == 1) ++i;
+    if (i < n && p[i] == ':') return 0;  // a second colon
   }
   if (i == n) return more;
-  if (colons > 1 || p[i - 1] == ':') return 0;
   return i;
 }
 
+// Names are short: a loop beats a call to memcmp.
 bool same(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -251,8 +257,9 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
   if (len == 0) give_up("an element name it does not take");
   std::string_view name(p + i, len), local_name = name.substr(local);
   i += len;
-  attr_text_.clear();
-  attr_offsets_.clear();
+  attr_count_ = 0;
+  value_text_.clear();
+  made_values_.clear();
   while (true) {
     std::size_t before = i;
     while (i < n && is_space(p[i])) ++i;
@@ -263,10 +270,9 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
       if (empty && p[i + 1] != '>') give_up("a start tag it does not know");
       if (name_ends_.size() >= limits::kMaxXmlDepth) give_up("elements nested very deep");
       if (state_ == State::Epilog) give_up("a second root element");
-      attrs_.clear();
-      for (std::size_t off : attr_offsets_) attrs_.push_back(attr_text_.data() + off);
-      attrs_.push_back(nullptr);
-      handler_.start(local_name, attrs_.data());
+      for (const auto& made : made_values_)
+        attrs_[made.attr].value = std::string_view(value_text_).substr(made.offset, made.size);
+      handler_.start(local_name, XmlAttributes(attrs_.data(), attr_count_));
       if (empty) {
         handler_.end(local_name);
         if (name_ends_.empty()) state_ = State::Epilog;
@@ -291,15 +297,11 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
     if (i >= n) return kMore;
     char quote = p[i++];
     if (quote != '"' && quote != '\'') give_up("an attribute value without quotes");
-    for (std::size_t k = 0; k < attr_offsets_.size(); k += 2)
-      if (same(attr, std::string_view(attr_text_.data() + attr_offsets_[k],
-                                      attr_offsets_[k + 1] - attr_offsets_[k] - 1)))
-        give_up("an attribute given twice");
-    if (attr_offsets_.size() >= 2 * kMaxAttributes) give_up("a tag with very many attributes");
-    attr_offsets_.push_back(attr_text_.size());
-    attr_text_.append(attr);
-    attr_text_.push_back('\0');
-    attr_offsets_.push_back(attr_text_.size());
+    for (std::size_t k = 0; k < attr_count_; ++k)
+      if (same(attr_names_[k], attr)) give_up("an attribute given twice");
+    if (attr_count_ >= kMaxAttributes) give_up("a tag with very many attributes");
+    attr_names_[attr_count_] = attr;
+    attrs_[attr_count_++] = {attr.substr(attr_local), {}};
     std::size_t taken = attribute_value(p + i, n - i, quote);
     if (taken == kMore) return kMore;
     i += taken;
@@ -307,36 +309,49 @@ std::size_t XmlScanner::start_tag(const char* p, std::size_t n) {
 }
 
 std::size_t XmlScanner::attribute_value(const char* p, std::size_t n, char quote) {
-  std::size_t i = 0, run = 0;
+  const auto& plain = kPlainValue[quote == '"' ? 0 : 1];
+  std::size_t i = 0;
+  while (i < n && plain[static_cast<unsigned char>(p[i])]) ++i;
+  if (i >= n) return kMore;
+  if (p[i] != quote) return made_value(p, i, n, quote);
+  attrs_[attr_count_ - 1].value = std::string_view(p, i);
+  return i + 1;
+}
+
+// A value with references, tabs, newlines or non-ASCII characters, made in value_text_ as
+// expat would report it. p[0, i) is plain.
+std::size_t XmlScanner::made_value(const char* p, std::size_t i, std::size_t n, char quote) {
+  const auto& plain = kPlainValue[quote == '"' ? 0 : 1];
+  std::size_t offset = value_text_.size(), run = 0;
   while (true) {
     if (i >= n) return kMore;
     auto c = static_cast<unsigned char>(p[i]);
     if (c == static_cast<unsigned char>(quote)) break;
-    if (kPlainValue[c]) {
+    if (plain[c]) {
       ++i;
       continue;
     }
-    attr_text_.append(p + run, i - run);
+    value_text_.append(p + run, i - run);
     if (c == '&') {
-      std::size_t taken = reference(p + i, n - i, attr_text_);
+      std::size_t taken = reference(p + i, n - i, value_text_);
       if (taken == kMore) return kMore;
       i += taken;
     } else if (c == '\t' || c == '\n') {
-      attr_text_.push_back(' ');  // expat's normalisation of attribute values
+      value_text_.push_back(' ');  // expat's normalisation of attribute values
       ++i;
     } else if (c >= 0x80) {
       int len = utf8_length(reinterpret_cast<const unsigned char*>(p + i), n - i);
       if (len < 0) give_up("a character it does not take");
       if (len == 0) return kMore;
-      attr_text_.append(p + i, static_cast<std::size_t>(len));
+      value_text_.append(p + i, static_cast<std::size_t>(len));
       i += static_cast<std::size_t>(len);
     } else {
       give_up("a character it does not take in an attribute value");
     }
     run = i;
   }
-  attr_text_.append(p + run, i - run);
-  attr_text_.push_back('\0');
+  value_text_.append(p + run, i - run);
+  made_values_.push_back({attr_count_ - 1, offset, value_text_.size() - offset});
   return i + 1;
 }
 
@@ -352,7 +367,7 @@ std::size_t XmlScanner::end_tag(const char* p, std::size_t n) {
   if (p[i] != '>') give_up("an end tag it does not know");
   if (name_ends_.empty()) give_up("an end tag outside the root element");
   std::size_t begin = name_ends_.size() > 1 ? name_ends_[name_ends_.size() - 2] : 0;
-  if (!same(name, std::string_view(open_names_).substr(begin)))
+  if (name != std::string_view(open_names_).substr(begin))
     give_up("an end tag that does not match");
   handler_.end(name.substr(local));
   open_names_.resize(begin);
@@ -368,11 +383,9 @@ std::size_t XmlScanner::text(const char* p, std::size_t n) {
     run = i;
   };
   while (i < n) {
+    while (i < n && kPlainText[static_cast<unsigned char>(p[i])]) ++i;
+    if (i == n) break;
     auto c = static_cast<unsigned char>(p[i]);
-    if (kPlainText[c]) {
-      ++i;
-      continue;
-    }
     if (c == '<') break;
     if (c == '&') {
       flush();
@@ -397,6 +410,97 @@ std::size_t XmlScanner::text(const char* p, std::size_t n) {
   }
   flush();
   return i == 0 ? kMore : i;
+}
+
+namespace {
+
+// Length of the text at p up to the first byte that is not printable ASCII (but '&' and ']'),
+// tab, newline or a UTF-8 character the scanner takes.
+std::size_t plain_text_length(const char* p, std::size_t n) {
+  std::size_t i = 0;
+  while (i < n) {
+    auto c = static_cast<unsigned char>(p[i]);
+    if (kPlainText[c]) {
+      ++i;
+    } else if (c >= 0xE1 && c <= 0xEC && i + 2 < n &&
+               (static_cast<unsigned char>(p[i + 1]) & 0xC0) == 0x80 &&
+               (static_cast<unsigned char>(p[i + 2]) & 0xC0) == 0x80) {
+      i += 3;  // most of the BMP, Chinese among it: no surrogates, overlong forms or U+FFFE here
+    } else if (c >= 0x80) {
+      int len = utf8_length(reinterpret_cast<const unsigned char*>(p + i), n - i);
+      if (len <= 0) break;
+      i += static_cast<std::size_t>(len);
+    } else {
+      break;
+    }
+  }
+  return i;
+}
+
+// Whether the n bytes at p begin with the literal; its size is known here, so no call is made.
+template <std::size_t N>
+bool starts(const char* p, std::size_t n, const char (&literal)[N]) {
+  return n >= N - 1 && std::memcmp(p, literal, N - 1) == 0;
+}
+
+}  // namespace
+
+std::size_t XmlScanner::plain_cell(const char* p, std::size_t n) {
+  // Its elements, up to three deep, stay within the depth the general path allows.
+  if (name_ends_.size() + 3 >= limits::kMaxXmlDepth) return 0;
+  std::size_t i = 2;
+  attr_count_ = 0;
+  auto is_letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  while (true) {
+    if (attr_count_ == kMaxAttributes) return 0;
+    std::size_t name = i;
+    // Mostly one letter after one space (r="A1", t="s", s="3"); else the longer way.
+    if (i + 3 < n && p[i] == ' ' && is_letter(p[i + 1]) && p[i + 2] == '=') {
+      name = ++i;
+      ++i;
+    } else {
+      std::size_t before = i;
+      while (i < n && is_space(p[i])) ++i;
+      if (i >= n) return 0;
+      if (p[i] == '>') break;
+      if (i == before) return 0;
+      name = i;
+      while (i < n && is_letter(p[i])) ++i;
+      if (i == name || i + 1 >= n || p[i] != '=') return 0;
+    }
+    std::string_view attr(p + name, i - name);
+    for (std::size_t k = 0; k < attr_count_; ++k)
+      if (same(attrs_[k].name, attr)) return 0;
+    char quote = p[++i];
+    if (quote != '"' && quote != '\'') return 0;
+    const auto& plain = kPlainValue[quote == '"' ? 0 : 1];
+    std::size_t value = ++i;
+    while (i < n && plain[static_cast<unsigned char>(p[i])]) ++i;
+    if (i >= n || p[i] != quote) return 0;
+    attrs_[attr_count_++] = {attr, std::string_view(p + value, i - value)};
+    ++i;
+  }
+  ++i;  // '>'
+  bool in_string = starts(p + i, n - i, "<is><t>");
+  if (!in_string && !starts(p + i, n - i, "<v>")) return 0;
+  i += in_string ? 7 : 3;
+  std::size_t length = plain_text_length(p + i, n - i);
+  std::string_view text(p + i, length);
+  i += length;
+  bool closed =
+      in_string ? starts(p + i, n - i, "</t></is></c>") : starts(p + i, n - i, "</v></c>");
+  if (length > limits::kMaxCellTextBytes || !closed) return 0;
+  handler_.cell(XmlAttributes(attrs_.data(), attr_count_), text, in_string);
+  return i + (in_string ? 13 : 8);
+}
+
+std::size_t XmlScanner::plain_string_item(const char* p, std::size_t n) {
+  if (name_ends_.size() + 2 >= limits::kMaxXmlDepth || !starts(p, n, "<si><t>")) return 0;
+  std::size_t length = plain_text_length(p + 7, n - 7);
+  if (length > limits::kMaxCellTextBytes || !starts(p + 7 + length, n - 7 - length, "</t></si>"))
+    return 0;
+  handler_.string_item(std::string_view(p + 7, length));
+  return 7 + length + 9;
 }
 
 std::size_t XmlScanner::reference(const char* p, std::size_t n, std::string& out) {

@@ -5,6 +5,7 @@
 // caller reads the part again with expat.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,8 +37,14 @@ class XmlScanner : public XmlFeed {
   std::size_t declaration(const char* p, std::size_t n);
   std::size_t start_tag(const char* p, std::size_t n);
   std::size_t end_tag(const char* p, std::size_t n);
+  // The value at p, up to its closing quote, as the value of the last attribute taken.
   std::size_t attribute_value(const char* p, std::size_t n, char quote);
+  std::size_t made_value(const char* p, std::size_t i, std::size_t n, char quote);
   std::size_t text(const char* p, std::size_t n);
+  // A cell of the plainest form (XmlHandler::cell) taken at once; 0 for any other markup,
+  // which the general path then reads, also for a cell the bytes at hand do not hold whole.
+  std::size_t plain_cell(const char* p, std::size_t n);
+  std::size_t plain_string_item(const char* p, std::size_t n);  // the same for <si>
   // The UTF-8 of a reference at p ("&amp;", "&#x41;") appended to out; bytes taken or kMore.
   std::size_t reference(const char* p, std::size_t n, std::string& out);
   [[noreturn]] void give_up(const char* reason) const;
@@ -49,9 +56,18 @@ class XmlScanner : public XmlFeed {
   std::string carry_;       // an unfinished construct, waiting for the next chunk
   std::string open_names_;  // names of the open elements, one after another
   std::vector<std::size_t> name_ends_;
-  std::string attr_text_;  // names and values of one tag, each ended by a NUL
-  std::vector<std::size_t> attr_offsets_;
-  std::vector<const char*> attrs_;
+  // The attributes of one tag: views into the bytes fed, but for values that references or
+  // white space change, which are made in value_text_ (at the offsets in made_values_).
+  // Attributes of one tag: the check for duplicates is quadratic; real tags have a handful.
+  static constexpr std::size_t kMaxAttributes = 64;
+  std::array<XmlAttribute, kMaxAttributes> attrs_;
+  std::array<std::string_view, kMaxAttributes> attr_names_;  // with prefix, to find repeats
+  std::size_t attr_count_ = 0;
+  std::string value_text_;
+  struct MadeValue {
+    std::size_t attr, offset, size;
+  };
+  std::vector<MadeValue> made_values_;
   std::string ref_text_;
   std::uint64_t pos_ = 0;         // offset of the first byte not yet taken
   std::uint64_t last_start_ = 0;  // offset of the last start tag

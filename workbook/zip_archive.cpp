@@ -174,6 +174,8 @@ std::unique_ptr<ZipArchive::Entry> ZipArchive::open(std::string_view name) {
     if (!entry->size_ && file.compression_method == 0)
       fail("the part \"" + std::string(name) + "\" has no size in its zip directory entry");
   }
+  entry->declared_size_ =
+      entry->size_.value_or(file.uncompressed_size == kZip64Marker ? 0 : file.uncompressed_size);
   if (unzOpenCurrentFile(handle_) != UNZ_OK)
     fail("the part \"" + std::string(name) + "\" cannot be opened");
   entry_open_ = true;

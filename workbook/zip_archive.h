@@ -36,6 +36,8 @@ class ZipArchive {
     // Up to capacity inflated bytes; 0 at the end. Throws on a corrupt part or a crossed cap.
     std::size_t read(char* buffer, std::size_t capacity) override;
     const std::string& name() const { return name_; }
+    // The inflated size the zip directory gives. Files lie: a hint for reserving, no more.
+    std::uint64_t declared_size() const { return declared_size_; }
 
    private:
     friend class ZipArchive;
@@ -45,6 +47,7 @@ class ZipArchive {
     std::string name_;
     std::uint64_t start_ = 0;  // where the part's data begins in the file
     std::uint64_t inflated_ = 0;
+    std::uint64_t declared_size_ = 0;
     // Checked here when minizip cannot: the sizes stood in a ZIP64 field.
     bool own_check_ = false;
     std::optional<std::uint64_t> size_;

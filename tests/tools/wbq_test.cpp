@@ -49,9 +49,8 @@ std::string shape(wbq::Format format, const std::vector<std::vector<std::string>
   std::string out;
   w.header(out, rows[0]);
   for (std::size_t r = 1; r < rows.size(); ++r) {
-    w.begin_record(out);
-    for (const auto& v : rows[r]) w.value(out, v);
-    w.end_record(out);
+    std::vector<std::string_view> values(rows[r].begin(), rows[r].end());
+    w.record(out, values);
   }
   w.footer(out);
   return out;
@@ -62,6 +61,46 @@ std::string shape(wbq::Format format, const std::vector<std::vector<std::string>
 TEST(WbqOutput, TsvEscapesBackslashTabAndLineBreaks) {
   EXPECT_EQ(shape(wbq::Format::Tsv, {{"a", "b"}, {"x\\y\tz", "1\r\n2"}}),
             "a\tb\nx\\\\y\\tz\t1\\r\\n2\n");
+}
+
+// Texts are checked eight bytes at a time: every byte value, at every place in a word and in the
+// tail, against the plain byte-by-byte rule.
+TEST(WbqOutput, TsvEscapesEveryByteWhereverItStands) {
+  for (int c = 0; c < 256; ++c)
+    for (std::size_t at = 0; at < 19; ++at) {
+      std::string text(19, 'x');
+      text[at] = static_cast<char>(c);
+      std::string expected = text.substr(0, at);
+      switch (c) {
+        case '\\':
+          expected += "\\\\";
+          break;
+        case '\t':
+          expected += "\\t";
+          break;
+        case '\n':
+          expected += "\\n";
+          break;
+        case '\r':
+          expected += "\\r";
+          break;
+        default:
+          expected += static_cast<char>(c);
+      }
+      expected += text.substr(at + 1);
+      std::string out;
+      wbq::append_tsv_escaped(out, text);
+      ASSERT_EQ(out, expected) << "byte " << c << " at " << at;
+    }
+}
+
+// Query::values() gives empty cells as empty views, which may point nowhere.
+TEST(WbqOutput, TsvRecordsTakeEmptyValues) {
+  wbq::RecordWriter w(wbq::Format::Tsv);
+  std::string out;
+  const std::vector<std::string_view> values = {{}, "a", {}};
+  w.record(out, values);
+  EXPECT_EQ(out, "\ta\t\n");
 }
 
 TEST(WbqOutput, CsvQuotesOnlyWhatNeedsIt) {

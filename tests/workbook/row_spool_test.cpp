@@ -54,3 +54,28 @@ TEST(RowSpool, BigSpoolsGoToATemporaryFileAndReplayIdentically) {
   expect_rows(spool, 20000);
   expect_rows(spool, 20000);
 }
+
+// Columns, indexes and texts at the widths where their stored form grows a byte, and past.
+TEST(RowSpool, NumbersAndTextsOfEveryWidthComeBack) {
+  const std::uint32_t values[] = {0, 127, 128, 16383, 16384, 1048575, 2097152, 0xFFFFFFFFu};
+  RowSpool spool(256);
+  Row row;
+  for (std::uint32_t v : values) {
+    row.clear();
+    row.index = v;
+    row.add(v / 2, std::string(v % 20000, 'a'));
+    row.add(v, "");
+    spool.append(row);
+  }
+  spool.rewind();
+  for (std::uint32_t v : values) {
+    ASSERT_TRUE(spool.read(row));
+    EXPECT_EQ(row.index, v);
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_EQ(row.column(0), v / 2);
+    EXPECT_EQ(row.text(0), std::string(v % 20000, 'a'));
+    EXPECT_EQ(row.column(1), v);
+    EXPECT_EQ(row.text(1), "");
+  }
+  EXPECT_FALSE(spool.read(row));
+}

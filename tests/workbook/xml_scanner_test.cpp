@@ -152,6 +152,47 @@ TEST_F(ScannerText, SharedStringsReadAsWithExpatInPiecesOfEverySize) {
     ASSERT_EQ(load(XmlReading::ScannerOnly, size), expected) << "pieces of " << size;
 }
 
+// Cells and shared strings of the plainest form are taken at once, the rest tag by tag: the
+// forms on either side of that line, and such cells where <c> does not start a cell.
+TEST_F(ScannerText, PlainCellsAndTheirNearMissesReadAsWithExpat) {
+  std::string head = kSheet.substr(0, kSheet.find("</sheetData>"));
+  std::string tail = kSheet.substr(kSheet.find("</sheetData>"));
+  std::string xml = head +
+                    "<row r='9'><c r='A9' s='1'><v>1</v></c><c r=\"B9\" t='s' s=\"1\"><v>1</v></c>"
+                    "<c r='C9' t='inlineStr'><is><t>漢字_x0041_\tz</t></is></c>"
+                    "<x:c r='D9'><x:v>2</x:v></x:c><c r = 'E9'><v>3</v></c>"
+                    "<c r='F9' x14:a='1'><v>4</v></c><c r='G9'><v></v></c>"
+                    "<c r='H9' ><v>5</v><f>x</f></c><c r='I9'><c r='J9'><v>6</v></c></c>"
+                    "<c r='K9' t='inlineStr'><is><t></t></is></c><c\tr='L9'\n><v>7</v></c></row>"
+                    "<c r='A10'><v>8</v></c><row r='11'><c><v>9</v></c><c r='B11'><v>10</v></c>"
+                    "<c r='AB11'><v>11</v></c></row>" +
+                    tail;
+  const std::string expected = read(xml, XmlReading::Expat);
+  EXPECT_NE(expected.find("8: 0=1900-01-01 1=a <b> & \"c\" 'd' 2=漢字A\tz 3=2 4=3 5=4 7=5 8=6 "
+                          "11=7\n10: 0=9 1=10 27=11\n"),
+            std::string::npos)
+      << expected;
+  for (std::size_t size = 1; size <= 96; ++size)
+    ASSERT_EQ(read(xml, XmlReading::ScannerOnly, size), expected) << "pieces of " << size;
+  ASSERT_EQ(read(xml, XmlReading::ScannerOnly), expected);
+
+  const std::string strings =
+      "<sst><si><t>a_x0042_</t></si><si><si><t>b</t></si><t>c</t></si><si><t>d</t><t>e</t></si>"
+      "<si><t xml:space='preserve'> f</t></si><si><t></t></si><si><t>g&amp;</t></si></sst>";
+  auto load = [&](XmlReading reading, std::size_t chunk) {
+    workbook::SharedStrings table;
+    TextSource source(strings);
+    table.load(source, "strings", chunk, reading);
+    std::string texts;
+    for (std::size_t i = 0; i < table.size(); ++i) texts.append(table.at(i)).append("|");
+    return texts;
+  };
+  const std::string texts = load(XmlReading::Expat, 1 << 20);
+  EXPECT_EQ(texts, "aB|b||de| f||g&|");  // an item inside an item ends both
+  for (std::size_t size = 1; size <= strings.size() + 1; ++size)
+    ASSERT_EQ(load(XmlReading::ScannerOnly, size), texts) << "pieces of " << size;
+}
+
 // Markup the scanner leaves to expat, each placed after the first rows: alone the scanner
 // refuses it; with the give-up the result is expat's, rows or error, with no row twice.
 TEST_F(ScannerText, WhatTheScannerDoesNotKnowIsReadByExpat) {
@@ -212,7 +253,9 @@ TEST_F(ScannerText, ErrorsOfTheCellsAreTheSame) {
   std::string tail = kSheet.substr(kSheet.find("<row r=\"4\""));
   for (const std::string markup :
        {"<row r='1'><c><v>1</v></c></row>", "<row r='9'><c r='1A'/></row>",
-        "<row r='9'><c t='s'><v>99</v></c></row>"}) {
+        "<row r='9'><c t='s'><v>99</v></c></row>", "<row r='9'><c r='AC09'><v>1</v></c></row>",
+        "<row r='9'><c r='XFE9'><v>1</v></c></row>",
+        "<row r='9'><c r='B9'/><c r='A9'><v>1</v></c></row>"}) {
     std::string xml = head + markup + tail;
     std::string expat = read(xml, XmlReading::Expat, 64);
     EXPECT_NE(expat.find("error: "), std::string::npos) << markup;
