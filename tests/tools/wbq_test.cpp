@@ -41,7 +41,9 @@ WbqRun run_wbq(const std::string& args) {
 }
 
 std::string fixture(const std::string& name) {
-  return "'" + std::string(WORKBOOK_FIXTURES) + "/" + name + "'";
+  std::string quoted = "'";  // appended: GCC 12 -O3 warns wrongly on "'" + std::string(...)
+  quoted.append(WORKBOOK_FIXTURES).append("/").append(name).append("'");
+  return quoted;
 }
 
 std::string shape(wbq::Format format, const std::vector<std::vector<std::string>>& rows) {

@@ -72,7 +72,10 @@ Outcome run(const std::string& condition, FilterPlan plan,
   auto add = [&](std::uint32_t index, const workbook::Row& row) {
     std::string line = std::to_string(index) + ":";
     for (std::size_t i = 0; i < row.size(); ++i)
-      line += " " + std::to_string(row.column(i)) + "=" + std::string(row.text(i).substr(0, 40));
+      line.append(" ")
+          .append(std::to_string(row.column(i)))
+          .append("=")
+          .append(row.text(i).substr(0, 40));
     o.rows.push_back(line);
   };
   workbook::Row row;
