@@ -11,6 +11,14 @@
 
 #include "gridport/gridport.h"
 
+// The tables' calling convention as a lambda spells it: GCC and Clang take it after the
+// parameters; MSVC converts a captureless lambda to any convention by itself.
+#if defined(_WIN32) && !defined(_WIN64) && defined(__GNUC__)
+#define GRIDPORT_LAMBDA_CALL __attribute__((stdcall))
+#else
+#define GRIDPORT_LAMBDA_CALL
+#endif
+
 namespace gridport {
 
 namespace detail {
@@ -70,39 +78,39 @@ class DataSet : NonCopyable {
   DataSet() noexcept {
     table_.size = sizeof table_;
     table_.context = this;
-    table_.active = [](void* c) -> int32_t {
+    table_.active = [](void* c) GRIDPORT_LAMBDA_CALL -> int32_t {
       try {
         return self(c).active() ? 1 : 0;
       } catch (...) {
         return 0;
       }
     };
-    table_.disable_controls = [](void* c) {
+    table_.disable_controls = [](void* c) GRIDPORT_LAMBDA_CALL {
       try {
         self(c).disable_controls();
       } catch (...) {
       }
     };
-    table_.enable_controls = [](void* c) {
+    table_.enable_controls = [](void* c) GRIDPORT_LAMBDA_CALL {
       try {
         self(c).enable_controls();
       } catch (...) {
       }
     };
-    table_.append = [](void* c, const char** error) -> int32_t {
+    table_.append = [](void* c, const char** error) GRIDPORT_LAMBDA_CALL -> int32_t {
       return detail::guarded(self(c).error_, error, [&] { self(c).append(); });
     };
     table_.set_field_text = [](void* c, const char* field_name, const char* text,
-                               const char** error) -> int32_t {
+                               const char** error) GRIDPORT_LAMBDA_CALL -> int32_t {
       return detail::guarded(self(c).error_, error, [&] {
         self(c).set_field_text(field_name != nullptr ? field_name : "",
                                text != nullptr ? text : "");
       });
     };
-    table_.post = [](void* c, const char** error) -> int32_t {
+    table_.post = [](void* c, const char** error) GRIDPORT_LAMBDA_CALL -> int32_t {
       return detail::guarded(self(c).error_, error, [&] { self(c).post(); });
     };
-    table_.cancel = [](void* c, const char** error) -> int32_t {
+    table_.cancel = [](void* c, const char** error) GRIDPORT_LAMBDA_CALL -> int32_t {
       return detail::guarded(self(c).error_, error, [&] { self(c).cancel(); });
     };
   }
@@ -129,7 +137,7 @@ class DataSource : NonCopyable {
   DataSource() noexcept {
     table_.size = sizeof table_;
     table_.context = this;
-    table_.dataset = [](void* c) -> const GridportDataSet* {
+    table_.dataset = [](void* c) GRIDPORT_LAMBDA_CALL -> const GridportDataSet* {
       try {
         DataSet* dataset = static_cast<DataSource*>(c)->dataset();
         return dataset != nullptr ? dataset->table() : nullptr;
@@ -154,7 +162,7 @@ class Grid : NonCopyable {
   Grid() noexcept {
     table_.size = sizeof table_;
     table_.context = this;
-    table_.data_source = [](void* c) -> const GridportDataSource* {
+    table_.data_source = [](void* c) GRIDPORT_LAMBDA_CALL -> const GridportDataSource* {
       try {
         DataSource* source = self(c).data_source();
         return source != nullptr ? source->table() : nullptr;
@@ -162,24 +170,24 @@ class Grid : NonCopyable {
         return nullptr;
       }
     };
-    table_.column_count = [](void* c) -> int32_t {
+    table_.column_count = [](void* c) GRIDPORT_LAMBDA_CALL -> int32_t {
       try {
         return self(c).column_count();
       } catch (...) {
         return 0;
       }
     };
-    table_.column_visible = [](void* c, int32_t index) -> int32_t {
+    table_.column_visible = [](void* c, int32_t index) GRIDPORT_LAMBDA_CALL -> int32_t {
       try {
         return self(c).column_visible(index) ? 1 : 0;
       } catch (...) {
         return 0;
       }
     };
-    table_.column_title = [](void* c, int32_t index) -> const char* {
+    table_.column_title = [](void* c, int32_t index) GRIDPORT_LAMBDA_CALL -> const char* {
       return detail::guarded_text(self(c).text_, [&] { return self(c).column_title(index); });
     };
-    table_.column_field_name = [](void* c, int32_t index) -> const char* {
+    table_.column_field_name = [](void* c, int32_t index) GRIDPORT_LAMBDA_CALL -> const char* {
       return detail::guarded_text(self(c).text_, [&] { return self(c).column_field_name(index); });
     };
   }
@@ -209,7 +217,7 @@ class Application : NonCopyable {
     table_.context = this;
     table_.flags = flags;
     table_.message_box = [](void* c, const char* text, const char* caption, int32_t icon,
-                            int32_t buttons) -> int32_t {
+                            int32_t buttons) GRIDPORT_LAMBDA_CALL -> int32_t {
       try {
         return static_cast<Application*>(c)->message_box(
             text != nullptr ? text : "", caption != nullptr ? caption : "", icon, buttons);
@@ -217,7 +225,7 @@ class Application : NonCopyable {
         return GRIDPORT_ID_CANCEL;
       }
     };
-    table_.show_error = [](void* c, const char* message) {
+    table_.show_error = [](void* c, const char* message) GRIDPORT_LAMBDA_CALL {
       try {
         static_cast<Application*>(c)->show_error(message != nullptr ? message : "");
       } catch (...) {
