@@ -39,7 +39,13 @@ class FileHandle {
 
 // Reads at most one byte more than the limit, so that an endless file (a device) ends too.
 std::string read_bounded(const std::string& path) {
+  // Windows refuses to open a folder at all, with a less helpful reason.
+  if (platform::folder_exists(path)) refuse_read(path, "it is a folder");
+#ifdef _WIN32
+  FileHandle file(::open(path.c_str(), O_RDONLY | O_BINARY));
+#else
   FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+#endif
   if (file.get() < 0) refuse_read(path, std::strerror(errno));
   struct stat st {};
   if (::fstat(file.get(), &st) == 0 && S_ISDIR(st.st_mode)) refuse_read(path, "it is a folder");

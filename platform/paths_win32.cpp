@@ -55,8 +55,13 @@ void create_folders(const std::string& path) {
     if (i < path.size() && !is_separator(path[i])) continue;
     std::string part = path.substr(0, i);
     if (part.back() == ':' || folder_exists(part)) continue;
-    if (!CreateDirectoryA(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    if (CreateDirectoryA(part.c_str(), nullptr)) continue;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
       throw Error("cannot create the folder " + path + ": " + last_error_text());
+    }
+    // Made meanwhile by someone else, or a file of that name in the way.
+    if (!folder_exists(part)) {
+      throw Error("cannot create the folder " + path + ": a file named " + part + " is in the way");
     }
   }
 }
