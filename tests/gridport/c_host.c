@@ -1,6 +1,6 @@
 /* A grid host written in C, as the plug-in's users write them: it loads libgridport.so with
- * dlopen, describes its grid in the tables of gridport.h and calls one export. What the plug-in
- * asks of it is printed on stdout, one line each, followed by "result N".
+ * dlopen (LoadLibrary on Windows), describes its grid in the tables of gridport.h and calls one
+ * export. What the plug-in asks of it is printed on stdout, one line each, followed by "result N".
  *   c_host LIBRARY SCENARIO
  * Scenarios: null-grid, no-source, no-dataset, closed, closed-gbk (the failed grid checks, the
  * last with a host that speaks GBK), columns (a GBK
@@ -10,7 +10,11 @@
  * Import scenarios run exec1 with error mode 2 (import-2), 1 (import-1) or 0 (import-0); the
  * dataset refuses the text "坏" with a message of two lines, and in refuse-append and
  * refuse-post (error mode 2) also its first append or its second post. It prints every call. */
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 #include <stdio.h>
 #include <string.h>
 
@@ -165,6 +169,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const char* scenario = argv[2];
+#ifdef _WIN32
+  HMODULE library = LoadLibraryA(argv[1]);
+  if (library == NULL) {
+    fprintf(stderr, "cannot load %s: error %lu\n", argv[1], (unsigned long)GetLastError());
+    return 2;
+  }
+  ExecFn exec_fn = (ExecFn)(void*)GetProcAddress(library, "exec");
+  Exec1Fn exec1_fn = (Exec1Fn)(void*)GetProcAddress(library, "exec1");
+#else
   void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
   if (library == NULL) {
     fprintf(stderr, "cannot load %s: %s\n", argv[1], dlerror());
@@ -172,6 +185,7 @@ int main(int argc, char** argv) {
   }
   ExecFn exec_fn = (ExecFn)dlsym(library, "exec");
   Exec1Fn exec1_fn = (Exec1Fn)dlsym(library, "exec1");
+#endif
   if (exec_fn == NULL || exec1_fn == NULL) return 2;
 
   struct Host host = {utf8_columns, 4, 1, 1, 1, 0, 0, 0, 0};
@@ -222,6 +236,10 @@ int main(int argc, char** argv) {
   }
   printf("result %d\n", result);
   fflush(stdout);
+#ifdef _WIN32
+  FreeLibrary(library);
+#else
   dlclose(library);
+#endif
   return 0;
 }

@@ -35,10 +35,19 @@ inline HostRun run_c_host(const std::filesystem::path& dir, const std::string& s
     for (const auto& line : script) text += line + "\n";
     return text;
   }();
+#ifdef _WIN32
+  // The child inherits the variables; the command goes through cmd.exe.
+  _putenv_s("PORT_UI_SCRIPT", (dir / "script.txt").string().c_str());
+  _putenv_s("PORT_UI_TRANSCRIPT", (dir / "transcript.txt").string().c_str());
+  std::string command =
+      "\"\"" + host_program + "\" \"" + GRIDPORT_LIBRARY + "\" " + scenario + "\"";
+  std::FILE* pipe = ::_popen(command.c_str(), "r");
+#else
   std::string command = "PORT_UI_SCRIPT='" + (dir / "script.txt").string() +
                         "' PORT_UI_TRANSCRIPT='" + (dir / "transcript.txt").string() + "' " +
                         host_program + " " + GRIDPORT_LIBRARY + " " + scenario;
   std::FILE* pipe = ::popen(command.c_str(), "r");
+#endif
   HostRun run;
   char line[4096];
   while (pipe != nullptr && std::fgets(line, sizeof line, pipe) != nullptr) {
@@ -46,7 +55,11 @@ inline HostRun run_c_host(const std::filesystem::path& dir, const std::string& s
     if (!text.empty() && text.back() == '\n') text.pop_back();
     run.lines.push_back(text);
   }
+#ifdef _WIN32
+  if (pipe != nullptr) ::_pclose(pipe);
+#else
   if (pipe != nullptr) ::pclose(pipe);
+#endif
   run.transcript = read_file(dir / "transcript.txt");
   return run;
 }

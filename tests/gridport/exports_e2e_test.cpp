@@ -195,6 +195,9 @@ TEST_F(GridportLibrary, StopAfterTheFirstRowLeavesOneRecord) {
 }
 
 TEST_F(GridportLibrary, ShowsOnlyExecAndExec1) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the DLL's exports are checked with objdump by scripts/check-windows";
+#endif
   std::string command = std::string("nm -D --defined-only ") + GRIDPORT_LIBRARY;
   std::FILE* pipe = ::popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);

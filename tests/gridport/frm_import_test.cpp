@@ -8,6 +8,7 @@
 #include "fake_host.h"
 #include "gridport/exec.h"
 #include "gridport/module_state.h"
+#include "ui/quote.h"
 #include "ui/scripted_toolkit.h"
 
 namespace gridport {
@@ -48,7 +49,7 @@ std::vector<FakeColumn> columns(std::initializer_list<const char*> titles) {
 }
 
 std::string choose(const std::string& file) {
-  return "choose-file \"" + file + "\"";
+  return "choose-file " + ui::quote(file);
 }
 
 TEST(Tfrm_Import, HiddenColumnsAndColumnsTitledPrintGetNoMappingRow) {

@@ -28,8 +28,18 @@ const std::string kHostSaved =
 const std::string kHostLoaded =
     "message icon=64 buttons=0 caption=从Excel导入数据 text=详细：格式已成功导入！";
 
+// A path as scripts and transcripts quote it: Windows paths hold backslashes.
+std::string quoted(const fs::path& file) {
+  std::string text = "\"";
+  for (char c : file.string()) {
+    if (c == '\\' || c == '"') text += '\\';
+    text += c;
+  }
+  return text + "\"";
+}
+
 std::string choose(const fs::path& file) {
-  return "choose-file \"" + file.string() + "\"";
+  return "choose-file " + quoted(file);
 }
 
 class GridportPatterns : public ::testing::Test {
@@ -65,9 +75,10 @@ TEST_F(GridportPatterns, ASavedPatternIsGbkAndLoadsBackInAnotherCall) {
   EXPECT_EQ(read_file(dir_ / "p.pat"),
             "\xD0\xD5\xC3\xFB:\xC3\xFB\xD7\xD6\r\nAmount:\r\n"
             "\xB1\xE0\xBA\xC5:\xBA\xC5:\xC2\xEB\r\n\xBD\xF0\xB6\xEE:\r\n");
-  const fs::path folder = fs::path(GRIDPORT_C_HOST).parent_path() / "Pat";
-  EXPECT_THAT(save.transcript, HasSubstr("folder=\"" + folder.string() + "\" name=\"" +
-                                         (folder / "pat.pat").string() + "\""));
+  // As the host program names its own folder (on Windows with its drive and backslashes).
+  const fs::path folder = (fs::absolute(GRIDPORT_C_HOST).parent_path() / "Pat").make_preferred();
+  EXPECT_THAT(save.transcript,
+              HasSubstr("folder=" + quoted(folder) + " name=" + quoted(folder / "pat.pat")));
   EXPECT_TRUE(fs::is_directory(folder));
 
   auto load = host("exec", {kLoad, choose(dir_ / "p.pat")});
@@ -78,6 +89,9 @@ TEST_F(GridportPatterns, ASavedPatternIsGbkAndLoadsBackInAnotherCall) {
 }
 
 TEST_F(GridportPatterns, RefusedFilesReachTheHostsErrorDisplayAndNoMatchWarns) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a folder cannot be made read-only for its files on Windows";
+#else
   std::ofstream(dir_ / "binary.pat", std::ios::binary) << std::string("Amount:x\r\n\0\0", 12);
   std::ofstream(dir_ / "big.pat", std::ios::binary) << std::string(2 * 1024 * 1024, 'A');
   std::ofstream(dir_ / "other.pat", std::ios::binary) << "Code:A\r\n";
@@ -102,6 +116,7 @@ TEST_F(GridportPatterns, RefusedFilesReachTheHostsErrorDisplayAndNoMatchWarns) {
                       ": the folder " + (dir_ / "locked").string() + " is read-only",
                   "result 2"));
   EXPECT_THAT(run.transcript, HasSubstr("[\"Amount\",\"原来\"]"));
+#endif
 }
 
 // The plug-in's own message boxes, answered by the script: No shows the save dialog again with
@@ -115,8 +130,8 @@ TEST_F(GridportPatterns, AFixedUpNameThatExistsIsAskedAboutBothWays) {
       "message question \"从Excel导入数据\" "
       "\"详细：文件“old.pat”已存在，要替换它吗？\" [yes-no]";
   EXPECT_THAT(run.transcript, HasSubstr(question + " -> no\nsave-file"));
-  EXPECT_THAT(run.transcript, HasSubstr("name=\"" + (dir_ / "old.pat").string() + "\" -> \"" +
-                                        (dir_ / "old").string() + "\"\n" + question + " -> yes"));
+  EXPECT_THAT(run.transcript, HasSubstr("name=" + quoted(dir_ / "old.pat") + " -> " +
+                                        quoted(dir_ / "old") + "\n" + question + " -> yes"));
   EXPECT_THAT(run.transcript, HasSubstr("\"详细：格式已成功保存！\" [ok] -> ok"));
   EXPECT_EQ(read_file(dir_ / "old.pat"),
             "\xD0\xD5\xC3\xFB:\r\nAmount:\r\n\xB1\xE0\xBA\xC5:\r\n\xBD\xF0\xB6\xEE:\r\n");
@@ -127,9 +142,10 @@ TEST_F(GridportPatterns, AFixedUpNameThatExistsIsAskedAboutBothWays) {
 // and the dialog opens all the same.
 TEST_F(GridportPatterns, APatternFolderThatCannotBeMadeIsReportedAndTheDialogOpens) {
   fs::create_directories(dir_ / "bin");
-  fs::copy_file(GRIDPORT_C_HOST, dir_ / "bin" / "c_host");
+  const fs::path copy = dir_ / "bin" / fs::path(GRIDPORT_C_HOST).filename();
+  fs::copy_file(GRIDPORT_C_HOST, copy);
   std::ofstream(dir_ / "bin" / "Pat") << "not a folder";
-  auto run = host("exec", {}, (dir_ / "bin" / "c_host").string());
+  auto run = host("exec", {}, copy.string());
   ASSERT_EQ(run.lines.size(), 2u);
   EXPECT_THAT(run.lines[0],
               HasSubstr("error cannot create the folder " + (dir_ / "bin" / "Pat").string()));

@@ -14,6 +14,7 @@
 #include "gridport/exec.h"
 #include "gridport/pattern_file.h"
 #include "platform/text.h"
+#include "ui/quote.h"
 #include "ui/scripted_toolkit.h"
 
 namespace gridport {
@@ -43,7 +44,7 @@ std::vector<FakeColumn> columns(std::initializer_list<const char*> titles) {
 }
 
 std::string choose(const fs::path& file) {
-  return "choose-file \"" + file.string() + "\"";
+  return "choose-file " + ui::quote(file.string());
 }
 
 std::string map_row(int row, const std::string& source) {
@@ -90,15 +91,15 @@ TEST_F(PatternHandlers, SavingWritesEveryRowInTableOrderAsGbkAndReturnsToTheFirs
   auto transcript = play(host, {map_row(1, "名字"), map_row(2, ""), kSave, choose(dir_ / "p.pat"),
                                 "answer-message OK"});
   EXPECT_EQ(contents(dir_ / "p.pat"), platform::utf8_to_gbk("编号:\r\n姓名:名字\r\n金额:\r\n"));
-  const std::string folder = pattern_folder();
-  EXPECT_THAT(transcript,
-              HasSubstr("save-file \"\" filters=[\"Import Pattern files (*.pat)|*.pat\"]"
-                        " index=0 folder=\"" +
-                        folder + "\" name=\"" + folder + "/pat.pat\""));
+  EXPECT_THAT(
+      transcript,
+      HasSubstr("save-file \"\" filters=[\"Import Pattern files (*.pat)|*.pat\"]"
+                " index=0 folder=" +
+                ui::quote(pattern_folder()) + " name=" + ui::quote(default_pattern_file())));
   EXPECT_THAT(transcript, HasSubstr(kSaved));
   EXPECT_THAT(transcript, HasSubstr("rows=[[\"编号\",\"\"],[\"姓名\",\"名字\"],[\"金额\",\"\"]]"
                                     " current=0,1"));
-  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_TRUE(fs::is_directory(pattern_folder()));
 }
 
 TEST_F(PatternHandlers, ANameNotEndingInPatInAnyCaseGetsTheExtension) {
@@ -122,7 +123,7 @@ TEST_F(PatternHandlers, AFixedUpNameThatExistsIsReplacedOnlyAfterAYes) {
       host, {map_row(0, "新"), kSave, choose(dir_ / "old"), "answer-message No", "cancel-file"});
   EXPECT_THAT(refused, HasSubstr(question + " -> no"));
   // No shows the save dialog again, with the name that would have been written.
-  EXPECT_THAT(refused, HasSubstr("name=\"" + (dir_ / "old.pat").string() + "\" -> cancel"));
+  EXPECT_THAT(refused, HasSubstr("name=" + ui::quote((dir_ / "old.pat").string()) + " -> cancel"));
   EXPECT_THAT(refused, Not(HasSubstr(kSaved)));
   EXPECT_EQ(contents(dir_ / "old.pat"), "编号:旧");
 
@@ -149,10 +150,11 @@ TEST_F(PatternHandlers, LoadingSetsTheFirstRowOfEachExactCaptionAndTheLaterLineW
                                             "没有冒号\n"));
   auto transcript = play(host, {map_row(4, "原来"), map_row(2, "保持"), kLoad,
                                 choose(dir_ / "p.pat"), "answer-message OK"});
-  EXPECT_THAT(transcript,
-              HasSubstr("open-file \"\" filters=[\"Import Pattern files (*.pat)|*.pat\"]"
-                        " index=0 folder=\"" +
-                        pattern_folder() + "\" name=\"" + default_pattern_file() + "\""));
+  EXPECT_THAT(
+      transcript,
+      HasSubstr("open-file \"\" filters=[\"Import Pattern files (*.pat)|*.pat\"]"
+                " index=0 folder=" +
+                ui::quote(pattern_folder()) + " name=" + ui::quote(default_pattern_file())));
   EXPECT_THAT(transcript, HasSubstr(kLoaded));
   EXPECT_THAT(transcript, HasSubstr("rows=[[\"编号\",\"第一:列\"],[\"姓名\",\"名字\"],"
                                     "[\"姓名\",\"保持\"],[\"金额\",\"后\"],[\"备注\",\"原来\"]]"
@@ -182,6 +184,9 @@ TEST_F(PatternHandlers, AFileNamingNoRowWarnsAndChangesNothing) {
 // Each failure reaches the host's error display with the file and the reason; no success
 // message, no row changed, and the grid back on its first row.
 TEST_F(PatternHandlers, FilesThatCannotBeReadOrWrittenGoToTheErrorDisplayChangingNothing) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a folder cannot be made read-only for its files on Windows";
+#else
   FakeHost host(columns({"编号", "姓名"}));
   put(dir_ / "binary.pat", std::string("编号:变了\r\n\0\x01\x02", 19));
   put(dir_ / "big.pat", "编号:变了\r\n" + std::string(2 * 1024 * 1024, 'x'));
@@ -204,6 +209,7 @@ TEST_F(PatternHandlers, FilesThatCannotBeReadOrWrittenGoToTheErrorDisplayChangin
   EXPECT_THAT(transcript, Not(HasSubstr("message information")));
   EXPECT_THAT(transcript, HasSubstr("rows=[[\"编号\",\"原来\"],[\"姓名\",\"姓名\"]] current=0,1"));
   EXPECT_FALSE(fs::exists(dir_ / "locked" / "p.pat"));
+#endif
 }
 
 TEST_F(PatternHandlers, CancellingEitherFileDialogDoesNothing) {

@@ -2,7 +2,7 @@
 // folder, and the exit status of std::system. Included into every test there by the build.
 #pragma once
 
-#ifdef _WIN32
+#if defined(_WIN32) && defined(__cplusplus)
 #include <direct.h>
 #include <io.h>
 
