@@ -2,7 +2,6 @@
 // an open dataset, and prints the export's result. Message boxes and the error display are the
 // plug-in's own, so that they appear as windows too. With --wx-parent it is a wx program whose
 // frame the dialog is modal over.
-#include <dlfcn.h>
 #include <wx/app.h>
 #include <wx/frame.h>
 #include <wx/init.h>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "gridport/gridport.hpp"
+#include "plugin_loader.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   // Line by line: the driver watches the output while the host runs.
-  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
   const bool wx_parent = argc > 2 && std::strcmp(argv[2], "--wx-parent") == 0;
   wxFrame* frame = nullptr;
   if (wx_parent) {
@@ -86,14 +86,15 @@ int main(int argc, char** argv) {
     frame = new wxFrame(nullptr, wxID_ANY, "Grid host");
     frame->Show();
   }
-  void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+  std::string path, error;
+  void* library = hosts::open_plugin_library({argv[1], nullptr, {}, {}}, path, error);
   if (library == nullptr) {
-    std::fprintf(stderr, "%s\n", dlerror());
+    std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }
   using Exec = int32_t(GRIDPORT_CALL*)(const GridportApplication*, const GridportScreen*,
                                        const GridportGrid*);
-  auto exec = reinterpret_cast<Exec>(dlsym(library, "exec"));
+  auto exec = reinterpret_cast<Exec>(hosts::plugin_symbol(library, "exec"));
   if (exec == nullptr) return 2;
   Rows rows;
   Source source(rows);
