@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "filter_by_plan.h"
 #include "platform/error.h"
 #include "workbook/limits.h"
 #include "workbook/row_spool.h"
@@ -21,7 +22,7 @@ namespace {
 const std::vector<std::string> kFields = {"Name", "Amount", "When", "Flag", "F5"};
 
 // Records as a sheet gives them: cells by column, empty ones left out.
-const std::vector<std::vector<std::string_view>> kRecords = {
+const std::vector<std::vector<std::string>> kRecords = {
     {"张三", "1200", "2025-01-01", "TRUE", ""},
     {"Rich text", "1200.5", "2025-01-01 12:00:00", "FALSE", "x"},
     {"pair😀", "0.1", "", "#DIV/0!", ""},
@@ -31,52 +32,14 @@ const std::vector<std::vector<std::string_view>> kRecords = {
     {"a%b_c", "9007199254740993", "1900-02-29", "", "NULL"},
 };
 
-struct Outcome {
-  std::vector<std::string> rows;
-  std::string error;
-  bool timed_out = false;
-};
+test_support::FilterOutcome run(std::string_view condition, workbook::FilterPlan plan) {
+  return test_support::filter_by_plan(
+      kRecords, kFields, condition, std::chrono::milliseconds(workbook::limits::kQueryTimeLimitMs),
+      plan);
+}
 
-Outcome run(std::string_view condition, workbook::FilterPlan plan) {
-  std::size_t next = 0;
-  auto next_record = [&](workbook::Row& row) {
-    if (next == kRecords.size()) return false;
-    row.clear();
-    row.index = static_cast<std::uint32_t>(next);
-    const auto& cells = kRecords[next++];
-    for (std::size_t c = 0; c < cells.size(); ++c)
-      if (!cells[c].empty()) row.add(static_cast<std::uint32_t>(c), cells[c]);
-    return true;
-  };
-  Outcome o;
-  workbook::FilterResult result;
-  try {
-    result = workbook::filter_records(
-        "Sheet1$", kFields, next_record, condition,
-        std::chrono::milliseconds(workbook::limits::kQueryTimeLimitMs), plan);
-  } catch (const platform::Error& e) {
-    o.error = e.what();
-    o.timed_out = o.error.find("ran too long") != std::string::npos;
-    return o;
-  }
-  auto add = [&](std::uint32_t index, const workbook::Row& row) {
-    std::string line = std::to_string(index);
-    for (std::size_t i = 0; i < row.size(); ++i)
-      line.append("|").append(std::to_string(row.column(i))).append("=").append(row.text(i));
-    o.rows.push_back(line);
-  };
-  workbook::Row row;
-  if (result.plan == workbook::FilterPlan::Streamed) {
-    for (std::size_t i = 0; i < result.passed.size(); ++i) {
-      next = result.passed[i];
-      next_record(row);
-      add(static_cast<std::uint32_t>(i), row);
-    }
-    return o;
-  }
-  result.rows->rewind();
-  while (result.rows->read(row)) add(row.index, row);
-  return o;
+bool timed_out(const test_support::FilterOutcome& o) {
+  return o.error.find("ran too long") != std::string::npos;
 }
 
 // Conditions whose result may change between two runs: random values and the clock.
@@ -93,10 +56,10 @@ bool varies(std::string_view condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view condition(reinterpret_cast<const char*>(data), size);
-  Outcome streamed = run(condition, workbook::FilterPlan::Streamed);
-  if (streamed.timed_out || varies(condition)) return 0;
-  Outcome stored = run(condition, workbook::FilterPlan::Stored);
-  if (stored.timed_out) return 0;
+  auto streamed = run(condition, workbook::FilterPlan::Streamed);
+  if (timed_out(streamed) || varies(condition)) return 0;
+  auto stored = run(condition, workbook::FilterPlan::Stored);
+  if (timed_out(stored)) return 0;
   if (streamed.rows != stored.rows || streamed.error != stored.error) std::abort();
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "filter_by_plan.h"
 #include "platform/error.h"
 #include "workbook/limits.h"
 #include "workbook/row_spool.h"
@@ -38,64 +39,14 @@ std::vector<std::vector<std::string>> records() {
   };
 }
 
-struct Outcome {
-  std::vector<std::string> rows;  // "index: text|text|...", the last record cut short
-  std::string error;
-  platform::ErrorKind kind = platform::ErrorKind::Failed;
-  FilterPlan plan = FilterPlan::Stored;
-};
-
-Outcome run(const std::string& condition, FilterPlan plan,
-            const std::vector<std::string>& fields = kFields) {
-  auto table = records();
-  std::size_t next = 0;
-  auto next_record = [&](workbook::Row& row) {
-    if (next == table.size()) return false;
-    row.clear();
-    row.index = static_cast<std::uint32_t>(next);
-    const auto& cells = table[next++];
-    for (std::size_t c = 0; c < cells.size(); ++c)
-      if (!cells[c].empty()) row.add(static_cast<std::uint32_t>(c), cells[c]);
-    return true;
-  };
-  Outcome o;
-  workbook::FilterResult result;
-  try {
-    result = workbook::filter_records("Sheet1$", fields, next_record, condition,
-                                      std::chrono::minutes(5), plan);
-  } catch (const platform::Error& e) {
-    o.error = e.what();
-    o.kind = e.kind();
-    return o;
-  }
-  o.plan = result.plan;
-  auto add = [&](std::uint32_t index, const workbook::Row& row) {
-    std::string line = std::to_string(index) + ":";
-    for (std::size_t i = 0; i < row.size(); ++i)
-      line.append(" ")
-          .append(std::to_string(row.column(i)))
-          .append("=")
-          .append(row.text(i).substr(0, 40));
-    o.rows.push_back(line);
-  };
-  workbook::Row row;
-  if (result.plan == FilterPlan::Streamed) {
-    for (std::size_t i = 0; i < result.passed.size(); ++i) {
-      next = result.passed[i];
-      next_record(row);
-      add(static_cast<std::uint32_t>(i), row);
-    }
-    return o;
-  }
-  result.rows->rewind();
-  while (result.rows->read(row)) add(row.index, row);
-  return o;
-}
-
 void expect_same(const std::string& condition, bool streams,
                  const std::vector<std::string>& fields = kFields) {
-  Outcome streamed = run(condition, FilterPlan::Streamed, fields);
-  Outcome stored = run(condition, FilterPlan::Stored, fields);
+  auto run = [&](FilterPlan plan) {
+    return test_support::filter_by_plan(records(), fields, condition, std::chrono::minutes(5),
+                                        plan);
+  };
+  test_support::FilterOutcome streamed = run(FilterPlan::Streamed);
+  test_support::FilterOutcome stored = run(FilterPlan::Stored);
   EXPECT_EQ(streamed.rows, stored.rows) << condition;
   EXPECT_EQ(streamed.error, stored.error) << condition;
   EXPECT_EQ(streamed.kind, stored.kind) << condition;
