@@ -9,9 +9,15 @@
 #include <wx/nativewin.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#ifdef _WIN32
+#include <wx/msw/wrapwin.h>
+#endif
 
 #include <algorithm>
 
+#ifdef _WIN32
+#include "platform/codepage_win32.h"
+#endif
 #include "ui/form.h"
 #include "ui/quote.h"
 #include "ui/wx/form_window.h"
@@ -112,7 +118,7 @@ wxString wildcard(const std::vector<FileFilter>& filters) {
 // as hosts pass them.
 wxString native_path(const std::string& bytes) {
 #ifdef _WIN32
-  return wxString(bytes.c_str(), wxConvLocal);
+  return wxString(platform::win32::widen(CP_ACP, bytes));
 #else
   return wxString::FromUTF8(bytes);
 #endif
@@ -120,7 +126,7 @@ wxString native_path(const std::string& bytes) {
 
 std::string native_bytes(const wxString& path) {
 #ifdef _WIN32
-  return std::string(path.mb_str(wxConvLocal).data());
+  return platform::win32::narrow(CP_ACP, path.ToStdWstring());
 #else
   return std::string(path.fn_str());
 #endif
